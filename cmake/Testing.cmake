@@ -1,0 +1,78 @@
+# Test helpers shared by every tests/<area>/CMakeLists.txt.
+#
+#   ortk_host_test(NAME n SOURCES ... [LIBS ...])
+#       host build only: a GoogleTest program over the portable core.
+#   ortk_wine_test(NAME n SOURCES ... [LIBS ...] [GUI] [DEPENDS ...] [TIMEOUT s])
+#       win32 build only: a GoogleTest program run under Wine in a private prefix
+#       (tools/wine-test), under its own Xvfb display with GUI.
+#   ortk_script_test(NAME n SCRIPT file [TIMEOUT s])
+#       win32 build only: a Python end-to-end test (tools/winetest.py helpers).
+#
+# Every test writes JUnit XML into ${ORTK_RESULTS}; tools/test-summary adds them up.
+
+set(ORTK_RESULTS ${CMAKE_BINARY_DIR}/test-results)
+set(ORTK_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
+set(ORTK_PYTHON /usr/bin/python3)
+
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+if(WIN32)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+endif()
+if(EXISTS /usr/src/googletest/CMakeLists.txt)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+else()
+  message(FATAL_ERROR "GoogleTest sources missing: run tools/install-deps")
+endif()
+
+function(ortk_host_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(ORTK_WIN32)
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ortk ${T_LIBS} GTest::gtest_main)
+  add_test(NAME ${T_NAME}
+           COMMAND ${T_NAME} --gtest_output=xml:${ORTK_RESULTS}/${T_NAME}.xml)
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 120
+    ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
+endfunction()
+
+function(ortk_wine_test)
+  cmake_parse_arguments(T "GUI" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  if(NOT ORTK_WIN32)
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ortk ${T_LIBS} GTest::gtest_main)
+  if(T_DEPENDS)
+    add_dependencies(${T_NAME} ${T_DEPENDS})
+  endif()
+  set(gui_flag)
+  if(T_GUI)
+    set(gui_flag --gui)
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  add_test(NAME ${T_NAME}
+           COMMAND ${ORTK_PYTHON} ${CMAKE_SOURCE_DIR}/tools/wine-test ${gui_flag}
+                   --results ${ORTK_RESULTS}/${T_NAME}.xml -- $<TARGET_FILE:${T_NAME}>)
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "ORTK_BUILD_DIR=${CMAKE_BINARY_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE}")
+endfunction()
+
+function(ortk_script_test)
+  cmake_parse_arguments(T "" "NAME;SCRIPT;TIMEOUT" "DEPENDS" ${ARGN})
+  if(NOT ORTK_WIN32)
+    return()
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  add_test(NAME ${T_NAME}
+           COMMAND ${ORTK_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/${T_SCRIPT}
+                   --results ${ORTK_RESULTS}/${T_NAME}.xml)
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "ORTK_BUILD_DIR=${CMAKE_BINARY_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE};PYTHONPATH=${CMAKE_SOURCE_DIR}/tools")
+endfunction()

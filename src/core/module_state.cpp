@@ -1,0 +1,76 @@
+#include "core/module_state.h"
+
+#include <utility>
+#include <vector>
+
+namespace module {
+namespace {
+
+HINSTANCE programInstance = nullptr;
+HINSTANCE resourceInstance = nullptr;
+DWORD mainThreadId = 0;
+HICON setupIcon = nullptr;
+
+// The critical section is set up before main runs, so the list is usable from any
+// thread at any time.
+struct HandOverList {
+    CRITICAL_SECTION lock;
+    std::vector<std::pair<DWORD, void*>> entries;
+    HandOverList() { InitializeCriticalSection(&lock); }
+    ~HandOverList() { DeleteCriticalSection(&lock); }
+};
+
+HandOverList& List() {
+    static HandOverList list;
+    return list;
+}
+
+}  // namespace
+
+void Initialize(HINSTANCE instance) {
+    programInstance = instance;
+    resourceInstance = instance;
+    mainThreadId = GetCurrentThreadId();
+    List();
+}
+
+HINSTANCE ProgramInstance() {
+    return programInstance ? programInstance : GetModuleHandleA(nullptr);
+}
+
+HINSTANCE ResourceInstance() {
+    return resourceInstance ? resourceInstance : ProgramInstance();
+}
+
+void SetResourceInstance(HINSTANCE instance) { resourceInstance = instance; }
+
+DWORD MainThreadId() { return mainThreadId; }
+
+HICON SetupIcon() { return setupIcon; }
+void SetSetupIcon(HICON icon) { setupIcon = icon; }
+
+void PushWindowObject(void* object) {
+    HandOverList& list = List();
+    EnterCriticalSection(&list.lock);
+    list.entries.emplace_back(GetCurrentThreadId(), object);
+    LeaveCriticalSection(&list.lock);
+}
+
+void* TakeWindowObject() {
+    HandOverList& list = List();
+    void* object = nullptr;
+    DWORD thread = GetCurrentThreadId();
+    EnterCriticalSection(&list.lock);
+    for (auto it = list.entries.end(); it != list.entries.begin();) {
+        --it;
+        if (it->first == thread) {
+            object = it->second;
+            list.entries.erase(it);
+            break;
+        }
+    }
+    LeaveCriticalSection(&list.lock);
+    return object;
+}
+
+}  // namespace module

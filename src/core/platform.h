@@ -1,0 +1,31 @@
+// The few platform operations the portable core needs. The win32 build implements them
+// with the Win32 calls named below; the host build with equivalents for code page 1252.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// CharUpperA: locale-aware upper case of single-byte text.
+std::string UpperCase(const std::string& text);
+
+// CharNextA: the next character, stepping over double-byte characters whole.
+const char* NextChar(const char* position);
+
+// GetFullPathNameA into a buffer of bufferSize bytes; false when the call fails or the
+// result does not fit.
+bool FullPathName(const std::string& path, std::size_t bufferSize, std::string& out);
+
+// GetModuleFileNameA of the program instance into bufferSize bytes; false when it fails
+// or the name does not fit.
+bool ModuleFileName(std::size_t bufferSize, std::string& out);
+
+// LoadStringA from the resource instance into bufferSize bytes; false for an empty or
+// missing entry.
+bool LoadResourceString(unsigned id, std::size_t bufferSize, std::string& out);
+
+// Wide text to the ANSI code page.
+std::string WideToAnsi(const wchar_t* wide);
+
+}  // namespace platform

@@ -1,0 +1,16 @@
+// Host build only: what the host stand-ins of the platform operations answer, for tests.
+#pragma once
+
+#include <string>
+
+namespace platform::host {
+
+// The program's module file name (default: this executable as a Z: path).
+void SetModuleFileName(const std::string& name);
+// The current folder that FullPathName resolves relative paths against (default "C:\").
+void SetCurrentFolder(const std::string& folder);
+// String-table entries of the resource instance; an empty text removes the entry.
+void SetResourceString(unsigned id, const std::string& text);
+void ClearResourceStrings();
+
+}  // namespace platform::host

@@ -1,0 +1,58 @@
+// The platform operations of the portable core, over the Win32 calls.
+#include <windows.h>
+
+#include <vector>
+
+#include "core/module_state.h"
+#include "core/platform.h"
+
+namespace platform {
+
+std::string UpperCase(const std::string& text) {
+    std::vector<char> copy(text.begin(), text.end());
+    copy.push_back('\0');
+    CharUpperA(copy.data());
+    return std::string(copy.data(), text.size());
+}
+
+const char* NextChar(const char* position) {
+    return CharNextA(position);
+}
+
+bool FullPathName(const std::string& path, std::size_t bufferSize, std::string& out) {
+    std::vector<char> buffer(bufferSize, '\0');
+    DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(bufferSize), buffer.data(), nullptr);
+    if (length == 0 || length >= bufferSize) return false;
+    out.assign(buffer.data(), length);
+    return true;
+}
+
+bool ModuleFileName(std::size_t bufferSize, std::string& out) {
+    HINSTANCE instance = module::ProgramInstance();
+    if (!instance) return false;
+    std::vector<char> buffer(bufferSize, '\0');
+    DWORD length = GetModuleFileNameA(instance, buffer.data(), static_cast<DWORD>(bufferSize));
+    // A name that fills the whole buffer was cut: treat it as a failure, not a folder.
+    if (length == 0 || length >= bufferSize) return false;
+    out.assign(buffer.data(), length);
+    return true;
+}
+
+bool LoadResourceString(unsigned id, std::size_t bufferSize, std::string& out) {
+    std::vector<char> buffer(bufferSize, '\0');
+    int length = LoadStringA(module::ResourceInstance(), id, buffer.data(), static_cast<int>(bufferSize));
+    if (length <= 0) return false;
+    out.assign(buffer.data(), static_cast<std::size_t>(length));
+    return true;
+}
+
+std::string WideToAnsi(const wchar_t* wide) {
+    if (!wide || !*wide) return std::string();
+    int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return std::string();
+    std::vector<char> buffer(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer.data(), size, nullptr, nullptr);
+    return std::string(buffer.data());
+}
+
+}  // namespace platform

@@ -1,0 +1,44 @@
+// Record helpers of the set-up's registry values, the diagnostic log section, web page
+// launch and plug-in folder recording. Short-lived: each user builds its own.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/diagnostic_log.h"
+
+// Key paths of the set-up's registry values.
+extern const char kClientKey[];         // HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisToolKit\ClientInstall
+extern const char kProductKey[];        // HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisTOOLKit
+extern const char kSystemKey[];         // HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion
+extern const char kSharedLibraryKey[];  // ...\CurrentVersion\SharedDLLs
+extern const char kClientSubkey[];      // Software\VORDA\OrvalisToolKit\ClientInstall (below HKLM)
+
+// The three record formats.
+extern const char kReadRecordFormat[];         // [%s]"%s"
+extern const char kStringWriteRecordFormat[];  // [%s]"%s"="%s"
+extern const char kDwordWriteRecordFormat[];   // [%s]"%s"=DWORD:%x
+
+class SetupServices {
+public:
+    SetupServices();   // opens a diagnostic log section when "DEBUG" asks for it
+    virtual ~SetupServices();  // ends the section
+    SetupServices(const SetupServices&) = delete;
+    SetupServices& operator=(const SetupServices&) = delete;
+
+    bool ReadClientDword(const char* name, std::uint32_t& value);
+    void WriteClientDword(const char* name, std::uint32_t value);
+    void WriteClientString(const char* name, const char* text);
+    bool ReadRegistryString(const char* name, std::string& text, const char* keyPath = nullptr);
+
+    bool WriteLogLine(const char* message) { return log_.WriteLogLine(message); }
+
+    // Opens a web page, file or program through the shell without waiting.
+    void LaunchWebPage(const char* target, const char* baseFolder = nullptr,
+                       const char* parameters = nullptr);
+    // Records the browser's plug-in folders as NPPath1, NPPath2, ...; always true.
+    bool RecordPluginFolders();
+
+private:
+    DiagnosticLog log_;
+};

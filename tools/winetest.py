@@ -1,0 +1,357 @@
+"""Helpers for running the Win32 build under Wine, for tests and the demo.
+
+A template prefix is made once per build folder (ORTK_WINE_TEMPLATE) and copied with hard
+links for every scenario; each copy gets its own registry files, so nothing a scenario does
+reaches the template. Prefix, Display and the xdotool helpers are used by tools/wine-test,
+the end-to-end scripts under tests/ and tools/demo.
+"""
+import contextlib
+import fcntl
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+import xml.sax.saxutils
+
+WINE_ENV = {
+    "WINEDEBUG": "-all",
+    "WINEDLLOVERRIDES": "mscoree=;mshtml=;winemenubuilder.exe=d",
+}
+USER_FOLDERS = ["Desktop", "Documents", "Downloads", "Music", "Pictures", "Videos", "Templates"]
+
+
+def build_dir():
+    return os.environ.get("ORTK_BUILD_DIR", os.path.join(os.getcwd(), "build", "win32"))
+
+
+def source_dir():
+    here = os.path.dirname(os.path.abspath(__file__))
+    return os.environ.get("ORTK_SOURCE_DIR", os.path.dirname(here))
+
+
+def template_dir():
+    return os.environ.get("ORTK_WINE_TEMPLATE", os.path.join(build_dir(), "wine-template"))
+
+
+def to_windows_path(path):
+    """Unix path -> the Z: path Wine gives it."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def _wine_user_dir(prefix):
+    users = os.path.join(prefix, "drive_c", "users")
+    for name in sorted(os.listdir(users)):
+        if name not in ("Public",) and os.path.isdir(os.path.join(users, name)):
+            return os.path.join(users, name)
+    raise RuntimeError("no user folder in " + prefix)
+
+
+def ensure_template(path=None):
+    """Creates the template prefix once; safe when several tests start together."""
+    path = path or template_dir()
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path + ".lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if os.path.exists(os.path.join(path, ".ready")):
+            return path
+        shutil.rmtree(path, ignore_errors=True)
+        env = dict(os.environ, WINEPREFIX=path, **WINE_ENV)
+        env.pop("DISPLAY", None)
+        subprocess.run(["wineboot", "-i"], env=env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # Wine draws its own frames and captions (there is no window manager under Xvfb),
+        # so an X window is exactly the Win32 window rectangle.
+        subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+                        "/d", "N", "/f"], env=env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Decorated",
+                        "/d", "N", "/f"], env=env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=env, check=True)
+        # A new prefix links Desktop, Documents and the like to the home folder: make them
+        # real folders so that no test writes outside its prefix.
+        user = _wine_user_dir(path)
+        for name in USER_FOLDERS:
+            folder = os.path.join(user, name)
+            if os.path.islink(folder):
+                os.unlink(folder)
+            os.makedirs(folder, exist_ok=True)
+        open(os.path.join(path, ".ready"), "w").close()
+    return path
+
+
+class Display:
+    """A private Xvfb server."""
+
+    def __init__(self, width=1024, height=768):
+        read_fd, write_fd = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        number = b""
+        with os.fdopen(read_fd, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                chunk = pipe.read(1)
+                if not chunk:
+                    break
+                number += chunk
+        if not number.strip():
+            raise RuntimeError("Xvfb did not start")
+        self.name = ":" + number.decode().strip()
+        self.width, self.height = width, height
+
+    def env(self):
+        return {"DISPLAY": self.name}
+
+    def screenshot(self, path):
+        os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+        subprocess.run(["import", "-display", self.name, "-window", "root", path],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return path
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+class Prefix:
+    """A throwaway copy of the template prefix; its wineserver ends with it."""
+
+    def __init__(self, display=None, lang=None, keep=False):
+        template = ensure_template()
+        self.root = tempfile.mkdtemp(prefix="ortk-prefix-", dir=os.path.dirname(template))
+        self.path = os.path.join(self.root, "prefix")
+        subprocess.run(["cp", "-al", template, self.path], check=True)
+        for name in os.listdir(self.path):
+            if name.endswith(".reg"):
+                reg = os.path.join(self.path, name)
+                data = open(reg, "rb").read()
+                os.unlink(reg)
+                with open(reg, "wb") as out:
+                    out.write(data)
+        self.display = display
+        self.lang = lang
+        self.keep = keep
+        self.user_dir = _wine_user_dir(self.path)
+        self.drive_c = os.path.join(self.path, "drive_c")
+
+    # -- environment and processes ------------------------------------------------------
+    def env(self, extra=None):
+        env = dict(os.environ)
+        env.update(WINE_ENV)
+        env["WINEPREFIX"] = self.path
+        env.pop("DISPLAY", None)
+        if self.display is not None:
+            env.update(self.display.env())
+        env["LC_ALL"] = self.lang or "en_US.UTF-8"
+        if extra:
+            env.update(extra)
+        return env
+
+    def run(self, args, timeout=120, cwd=None, env=None, check=False):
+        return subprocess.run(["wine"] + list(args), env=self.env(env), cwd=cwd, timeout=timeout,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=check)
+
+    def start(self, args, cwd=None, env=None):
+        return subprocess.Popen(["wine"] + list(args), env=self.env(env), cwd=cwd,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def wait_idle(self, timeout=60):
+        """Waits until every process of the prefix has ended."""
+        subprocess.run(["wineserver", "-w"], env=self.env(), timeout=timeout)
+
+    # -- registry -------------------------------------------------------------------------
+    def reg_add(self, key, name=None, data=None, kind="REG_SZ"):
+        args = ["reg", "add", key, "/f"]
+        if name is None:
+            args += ["/ve"]
+        else:
+            args += ["/v", name]
+        if data is not None:
+            args += ["/t", kind, "/d", str(data)]
+        return self.run(args, check=True)
+
+    def reg_delete(self, key, name=None):
+        args = ["reg", "delete", key, "/f"]
+        if name is not None:
+            args += ["/v", name]
+        return self.run(args)
+
+    def reg_query(self, key, name):
+        """(type, data) of a value, or None. DWORDs come back as int."""
+        out = self.run(["reg", "query", key, "/v", name])
+        if out.returncode != 0:
+            return None
+        for line in out.stdout.decode("latin-1").splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
+                data = parts[2] if len(parts) > 2 else ""
+                if parts[1] == "REG_DWORD":
+                    return parts[1], int(data, 16)
+                return parts[1], data
+        return None
+
+    def reg_import(self, text):
+        """Imports registry script text (REGEDIT4 form) with the prefix's regedit."""
+        fd, path = tempfile.mkstemp(suffix=".reg", dir=self.root)
+        with os.fdopen(fd, "wb") as f:
+            f.write(text.encode("latin-1"))
+        self.run(["regedit", "/s", to_windows_path(path)], check=True)
+        os.unlink(path)
+
+    # -- files ----------------------------------------------------------------------------
+    def windows_path(self, unix_path):
+        return to_windows_path(unix_path)
+
+    def c_path(self, *parts):
+        """Unix path of C:\\<parts>."""
+        return os.path.join(self.drive_c, *parts)
+
+    def desktop(self):
+        return os.path.join(self.user_dir, "Desktop")
+
+    def temp_dir(self):
+        return os.path.join(self.user_dir, "AppData", "Local", "Temp")
+
+    # -- end --------------------------------------------------------------------------------
+    def close(self):
+        subprocess.run(["wineserver", "-k"], env=self.env(), stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        try:
+            subprocess.run(["wineserver", "-w"], env=self.env(), timeout=20)
+        except subprocess.TimeoutExpired:
+            pass
+        if not self.keep:
+            shutil.rmtree(self.root, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+# -- windows on the X display (xdotool) -------------------------------------------------------
+def _xdotool(display, *args, check=True):
+    out = subprocess.run(["xdotool"] + [str(a) for a in args], env=dict(os.environ, **display.env()),
+                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    if check and out.returncode != 0:
+        raise RuntimeError("xdotool " + " ".join(map(str, args)) + " failed")
+    return out.stdout.decode()
+
+
+def find_windows(display, title):
+    """X windows whose name matches the regular expression title and that are mapped."""
+    out = _xdotool(display, "search", "--onlyvisible", "--name", title, check=False)
+    return [int(w) for w in out.split()]
+
+
+def wait_window(display, title, timeout=30, gone=False):
+    """Waits for a visible window with that title (or for none to be left) and returns it."""
+    end = time.time() + timeout
+    while time.time() < end:
+        found = find_windows(display, title)
+        if gone and not found:
+            return None
+        if found and not gone:
+            return found[-1]
+        time.sleep(0.2)
+    raise TimeoutError(("no window gone: " if gone else "no window: ") + title)
+
+
+def window_geometry(display, window):
+    """(x, y, width, height) of an X window on the root window."""
+    out = _xdotool(display, "getwindowgeometry", "--shell", window)
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def client_origin(display, window, client_width, client_height):
+    """Screen position of the client area of a framed window whose client size is known.
+
+    Wine draws the frame itself: the borders left and right are equal, the bottom border
+    equals them, and the rest of the height is the caption.
+    """
+    x, y, w, h = window_geometry(display, window)
+    border = (w - client_width) // 2
+    caption = h - client_height - 2 * border
+    return x + border, y + border + caption
+
+
+def click(display, x, y, button=1):
+    """A real pointer move and click at screen coordinates."""
+    _xdotool(display, "mousemove", "--sync", x, y)
+    time.sleep(0.15)
+    _xdotool(display, "click", button)
+    time.sleep(0.15)
+
+
+def key(display, name, window=None):
+    if window is not None:
+        _xdotool(display, "windowfocus", "--sync", window, check=False)
+    _xdotool(display, "key", name)
+    time.sleep(0.15)
+
+
+# -- results ------------------------------------------------------------------------------------
+class Results:
+    """Collects named cases of a script test and writes them as JUnit XML."""
+
+    def __init__(self, suite):
+        self.suite = suite
+        self.cases = []
+
+    @contextlib.contextmanager
+    def case(self, name):
+        start = time.time()
+        try:
+            yield
+        except Exception as error:  # a failed check or a broken scenario fails the case
+            import traceback
+            self.cases.append((name, time.time() - start, traceback.format_exc()))
+            print(f"[  FAILED  ] {self.suite}.{name}\n{traceback.format_exc()}", flush=True)
+        else:
+            self.cases.append((name, time.time() - start, None))
+            print(f"[       OK ] {self.suite}.{name}", flush=True)
+
+    def failed(self):
+        return sum(1 for c in self.cases if c[2])
+
+    def write(self, path):
+        if not path:
+            return
+        os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+        q = xml.sax.saxutils.quoteattr
+        with open(path, "w") as out:
+            out.write(f'<?xml version="1.0"?>\n<testsuites tests="{len(self.cases)}" '
+                      f'failures="{self.failed()}">\n<testsuite name={q(self.suite)}>\n')
+            for name, seconds, failure in self.cases:
+                out.write(f'<testcase name={q(name)} classname={q(self.suite)} time="{seconds:.2f}"')
+                if failure:
+                    out.write(f'>\n<failure message="failed">{xml.sax.saxutils.escape(failure)}'
+                              f'</failure>\n</testcase>\n')
+                else:
+                    out.write("/>\n")
+            out.write("</testsuite>\n</testsuites>\n")
+
+
+def results_path_from_args(argv):
+    """The path after --results on a script test's command line, or None."""
+    for i, arg in enumerate(argv):
+        if arg == "--results" and i + 1 < len(argv):
+            return argv[i + 1]
+    return None
