@@ -2,9 +2,12 @@
 #
 #   ortk_host_test(NAME n SOURCES ... [LIBS ...])
 #       host build only: a GoogleTest program over the portable core.
-#   ortk_wine_test(NAME n SOURCES ... [LIBS ...] [GUI] [DEPENDS ...] [TIMEOUT s])
+#   ortk_wine_test(NAME n SOURCES ... [LIBS ...] [GUI] [DEPENDS ...] [TIMEOUT s]
+#                  [LANG locale] [PROGRAM target] [ARGS ...])
 #       win32 build only: a GoogleTest program run under Wine in a private prefix
-#       (tools/wine-test), under its own Xvfb display with GUI.
+#       (tools/wine-test), under its own Xvfb display with GUI, with LC_ALL=locale
+#       (default en_US.UTF-8). PROGRAM reuses the executable of another wine test (no
+#       SOURCES then), for running the same program under another locale.
 #   ortk_script_test(NAME n SCRIPT file [TIMEOUT s])
 #       win32 build only: a Python end-to-end test (tools/winetest.py helpers).
 #
@@ -39,25 +42,33 @@ function(ortk_host_test)
 endfunction()
 
 function(ortk_wine_test)
-  cmake_parse_arguments(T "GUI" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(T "GUI" "NAME;TIMEOUT;LANG;PROGRAM" "SOURCES;LIBS;DEPENDS;ARGS" ${ARGN})
   if(NOT ORTK_WIN32)
     return()
   endif()
-  add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ortk ${T_LIBS} GTest::gtest_main)
-  if(T_DEPENDS)
-    add_dependencies(${T_NAME} ${T_DEPENDS})
+  if(T_PROGRAM)
+    set(program ${T_PROGRAM})
+  else()
+    set(program ${T_NAME})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ortk ${T_LIBS} GTest::gtest_main)
+    if(T_DEPENDS)
+      add_dependencies(${T_NAME} ${T_DEPENDS})
+    endif()
   endif()
   set(gui_flag)
   if(T_GUI)
     set(gui_flag --gui)
+  endif()
+  if(T_LANG)
+    list(APPEND gui_flag --lang ${T_LANG})
   endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
   add_test(NAME ${T_NAME}
            COMMAND ${ORTK_PYTHON} ${CMAKE_SOURCE_DIR}/tools/wine-test ${gui_flag}
-                   --results ${ORTK_RESULTS}/${T_NAME}.xml -- $<TARGET_FILE:${T_NAME}>)
+                   --results ${ORTK_RESULTS}/${T_NAME}.xml -- $<TARGET_FILE:${program}> ${T_ARGS})
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "ORTK_BUILD_DIR=${CMAKE_BINARY_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE}")
 endfunction()
