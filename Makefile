@@ -4,6 +4,7 @@
 BUILD ?= build
 JOBS  ?= 2
 PYTHON := /usr/bin/python3
+MAKEFLAGS += --no-print-directory
 
 HOST  := $(BUILD)/host
 WIN32 := $(BUILD)/win32
