@@ -1,0 +1,195 @@
+#include "actions/process_finder.h"
+
+#include <tlhelp32.h>
+
+#include <vector>
+
+#include "actions/process_match.h"
+#include "core/handles.h"
+
+namespace {
+
+using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
+using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+using GetModuleFileNameExFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
+using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+
+constexpr DWORD kOpenForPath = SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
+constexpr DWORD kOpenForWaitNt = SYNCHRONIZE | PROCESS_QUERY_INFORMATION;
+constexpr DWORD kOpenForWait95 = PROCESS_QUERY_INFORMATION;
+constexpr DWORD kFirstListBytes = 1024;
+constexpr DWORD kPathBytes = 260;
+constexpr DWORD kProcessEntrySize = 296;
+
+// A library of the system folder by full path, so that a disc or download folder cannot
+// supply its own copy.
+UniqueModule LoadSystemLibrary(const char* name) {
+    char folder[MAX_PATH];
+    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return UniqueModule();
+    TextValue path;
+    JoinPath(path, folder, name, '\\', kPathTrimSet);
+    return UniqueModule(LoadLibraryA(path.c_str()));
+}
+
+template <typename F>
+F Lookup(const UniqueModule& library, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library.get(), name)));
+}
+
+std::string FirstModulePath(DWORD id, EnumProcessModulesFn enumModules,
+                            GetModuleFileNameExFn moduleFileName) {
+    UniqueHandle process(OpenProcess(kOpenForPath, FALSE, id));
+    if (!process) return std::string();
+    HMODULE module = nullptr;
+    DWORD needed = 0;
+    if (!enumModules(process.get(), &module, sizeof module, &needed)) return std::string();
+    char path[kPathBytes];
+    DWORD length = moduleFileName(process.get(), module, path, kPathBytes);
+    if (length == 0 || length >= kPathBytes) return std::string();
+    return std::string(path, length);
+}
+
+bool EnumerateNt(ProcessFinder::ProcessCallback callback, void* context) {
+    UniqueModule psapi = LoadSystemLibrary("PSAPI.DLL");
+    UniqueModule vdmdbg = LoadSystemLibrary("VDMDBG.DLL");
+    if (!psapi || !vdmdbg) return false;
+    auto enumProcesses = Lookup<EnumProcessesFn>(psapi, "EnumProcesses");
+    auto enumModules = Lookup<EnumProcessModulesFn>(psapi, "EnumProcessModules");
+    auto moduleFileName = Lookup<GetModuleFileNameExFn>(psapi, "GetModuleFileNameExA");
+    // Only looked up: 16-bit tasks are not reported, but a system without the call is
+    // treated like one without process support.
+    void* enumTasks = reinterpret_cast<void*>(GetProcAddress(vdmdbg.get(), "VDMEnumTaskWOWEx"));
+    if (!enumProcesses || !enumModules || !moduleFileName || !enumTasks) return false;
+
+    std::vector<DWORD> ids;
+    DWORD bytes = kFirstListBytes;
+    DWORD returned = 0;
+    for (;;) {
+        try {
+            ids.assign(bytes / sizeof(DWORD), 0);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        if (!enumProcesses(ids.data(), bytes, &returned)) return false;
+        if (returned != bytes) break;
+        if (bytes > 0x4000000) return false;  // no sane process list is this long
+        bytes *= 2;
+    }
+    DWORD count = returned / sizeof(DWORD);
+    for (DWORD i = 0; i < count; ++i) {
+        std::string path = FirstModulePath(ids[i], enumModules, moduleFileName);
+        if (!callback(ids[i], 0, path.c_str(), context)) break;
+    }
+    return true;
+}
+
+bool Enumerate95(ProcessFinder::ProcessCallback callback, void* context) {
+    UniqueModule kernel = LoadSystemLibrary("Kernel32.DLL");
+    if (!kernel) return false;
+    auto createSnapshot = Lookup<CreateSnapshotFn>(kernel, "CreateToolhelp32Snapshot");
+    auto first = Lookup<ProcessWalkFn>(kernel, "Process32First");
+    auto next = Lookup<ProcessWalkFn>(kernel, "Process32Next");
+    if (!createSnapshot || !first || !next) return false;
+    HANDLE raw = createSnapshot(TH32CS_SNAPPROCESS, 0);
+    if (raw == INVALID_HANDLE_VALUE) return false;
+    UniqueHandle snapshot(raw);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = kProcessEntrySize;
+    for (BOOL more = first(snapshot.get(), &entry); more; more = next(snapshot.get(), &entry)) {
+        entry.szExeFile[MAX_PATH - 1] = '\0';
+        if (!callback(entry.th32ProcessID, 0, entry.szExeFile, context)) break;
+        entry.dwSize = kProcessEntrySize;
+    }
+    return true;
+}
+
+// The Win32 side of the wait: one opened process at a time.
+class Win32WaitSteps : public ProcessWaitSteps {
+public:
+    Win32WaitSteps(ProcessFinder& finder, const char* path, std::uint32_t mode)
+        : finder_(finder), path_(path), mode_(mode) {}
+
+    bool FindMatch(std::uint32_t& id) override {
+        if (!finder_.FindProcess(path_, mode_)) return false;
+        id = finder_.processId;
+        return true;
+    }
+    bool OpenForWait(std::uint32_t id) override {
+        process_.reset(OpenProcess(IsNtPlatform() ? kOpenForWaitNt : kOpenForWait95, FALSE, id));
+        return static_cast<bool>(process_);
+    }
+    bool PollEnded() override { return WaitForSingleObject(process_.get(), 100) != WAIT_TIMEOUT; }
+    void CloseWait() override {
+        process_.reset();
+        finder_.found = false;
+    }
+    void DispatchMessages() override {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
+
+private:
+    ProcessFinder& finder_;
+    const char* path_;
+    std::uint32_t mode_;
+    UniqueHandle process_;
+};
+
+}  // namespace
+
+bool IsNtPlatform() {
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+bool ProcessFinder::EnumerateProcesses(ProcessCallback callback, void* context) {
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info)) return false;
+    switch (info.dwPlatformId) {
+    case VER_PLATFORM_WIN32_NT: return EnumerateNt(callback, context);
+    case VER_PLATFORM_WIN32_WINDOWS: return Enumerate95(callback, context);
+    default: return false;
+    }
+}
+
+std::string ProcessFinder::NormalizePath(const std::string& text) {
+    char shortPath[kPathBytes];
+    DWORD length = GetShortPathNameA(text.c_str(), shortPath, kPathBytes);
+    if (length == 0 || length >= kPathBytes) return text;
+    CharUpperA(shortPath);
+    return std::string(shortPath, length);
+}
+
+bool ProcessFinder::MatchCallback(DWORD id, WORD taskNumber, const char* path, void* context) {
+    auto* finder = static_cast<ProcessFinder*>(context);
+    if (ProcessPathMatches(finder->target.str(), NormalizePath(path), finder->matchMode)) {
+        finder->processId = id;
+        finder->task = taskNumber;
+        finder->found = true;
+    }
+    return true;  // go on: the last match in enumeration order is kept
+}
+
+bool ProcessFinder::FindProcess(const char* path, std::uint32_t mode) {
+    matchMode = mode;
+    task = 0;
+    processId = 0;
+    found = false;
+    target.assign(NormalizePath(path ? path : ""));
+    EnumerateProcesses(&ProcessFinder::MatchCallback, this);
+    return found;
+}
+
+bool ProcessFinder::WaitForProcessesToEnd(const char* path, std::uint32_t pollCount,
+                                          std::uint32_t settleTenths, std::uint32_t mode) {
+    Win32WaitSteps steps(*this, path, mode);
+    return WaitUntilNoMatchLeft(steps, pollCount, settleTenths);
+}

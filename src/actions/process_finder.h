@@ -1,0 +1,51 @@
+// Finding running processes by executable path and waiting until none is left (win32
+// build). PSAPI and VDMDBG (NT family) or the Toolhelp functions (95 family) are loaded
+// at run time from the system folder, never through the program's or current folder.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "core/text_value.h"
+
+class ProcessFinder {
+public:
+    // One process as the enumeration reports it: its id, its 16-bit task number (always
+    // 0, only processes are reported) and its executable path (empty when it could not
+    // be read). Returning false stops the enumeration.
+    using ProcessCallback = bool (*)(DWORD processId, WORD task, const char* path,
+                                     void* context);
+
+    ProcessFinder() = default;
+    virtual ~ProcessFinder() = default;
+    ProcessFinder(const ProcessFinder&) = delete;
+    ProcessFinder& operator=(const ProcessFinder&) = delete;
+
+    // Reports every running process; false when the platform support cannot be loaded
+    // or the list cannot be read, true otherwise (also when the callback stopped early).
+    static bool EnumerateProcesses(ProcessCallback callback, void* context);
+
+    // True when a running process matches; processId then holds the last match.
+    bool FindProcess(const char* path, std::uint32_t mode);
+
+    // Waits until no process matches path; false when it gave up.
+    bool WaitForProcessesToEnd(const char* path, std::uint32_t pollCount,
+                               std::uint32_t settleTenths, std::uint32_t mode);
+
+    // The short (8.3) form upper-cased, or the text unchanged when there is none.
+    static std::string NormalizePath(const std::string& text);
+
+    std::uint32_t matchMode = 0;
+    WORD task = 0;
+    DWORD processId = 0;
+    bool found = false;
+    TextValue target;
+
+private:
+    static bool MatchCallback(DWORD processId, WORD task, const char* path, void* context);
+};
+
+// True on the Windows NT family (GetVersionExA platform id 2).
+bool IsNtPlatform();
