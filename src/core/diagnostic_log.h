@@ -1,6 +1,8 @@
 // One section of the optional diagnostic log "ErrorLog.txt" in the temporary folder.
 #pragma once
 
+#include <string>
+
 #include "core/text_value.h"
 
 class DiagnosticLog {
@@ -12,10 +14,25 @@ public:
 
     bool WriteLogLine(const char* message);
     bool enabled() const { return enabled_; }
+    const std::string& filePath() const { return filePath_.str(); }
 
 private:
+    // Moves to the end of the file and writes text with one WriteFile.
+    bool AppendText(const std::string& text);
+
     bool enabled_ = false;
     TextValue filePath_;
     TextValue lineBuffer_;
-    void* fileHandle_ = nullptr;  // HANDLE of the open log file, or null
+    void* fileHandle_ = nullptr;  // HANDLE of the open log file, or null; closed only by the destructor
 };
+
+// The log's lines, with the local time's fields. Each begins a section, carries one
+// message or ends a section; widths are minimum widths, years are printed in full.
+std::string FormatLogStartLine(TextValue& target, unsigned month, unsigned day, unsigned year,
+                               unsigned hour, unsigned minute);
+std::string FormatLogMessageLine(TextValue& target, const char* message);
+std::string FormatLogEndLine(TextValue& target, unsigned month, unsigned day, unsigned year,
+                             unsigned hour, unsigned minute);
+
+// Name of the log file in the temporary folder.
+extern const char kLogFileName[];

@@ -19,6 +19,10 @@ extern const char kReadRecordFormat[];         // [%s]"%s"
 extern const char kStringWriteRecordFormat[];  // [%s]"%s"="%s"
 extern const char kDwordWriteRecordFormat[];   // [%s]"%s"=DWORD:%x
 
+// The DWORD read of ReadClientDword as a plain function: the diagnostic log inside every
+// SetupServices reads "DEBUG" through it before the object exists.
+bool ReadClientDwordValue(const char* name, std::uint32_t& value);
+
 class SetupServices {
 public:
     SetupServices();   // opens a diagnostic log section when "DEBUG" asks for it

@@ -1,0 +1,71 @@
+// The diagnostic log section: opened when the client key's "DEBUG" value is a REG_DWORD,
+// appended to by seeking to the end before every single write, so that several sections
+// open at once (each with its own handle) never split each other's lines.
+#include "core/diagnostic_log.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "registry/setup_services.h"
+
+namespace {
+
+constexpr DWORD kTempPathBufferSize = 260;
+
+// The temporary folder. A name longer than the usual 260-byte buffer is fetched again
+// into a buffer of the size the system asks for, rather than used cut or unterminated.
+bool TemporaryFolder(std::string& folder) {
+    std::vector<char> buffer(kTempPathBufferSize, '\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD length = GetTempPathA(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length == 0) return false;
+        if (length < buffer.size()) {
+            folder.assign(buffer.data(), length);
+            return true;
+        }
+        buffer.assign(length + 1, '\0');
+    }
+    return false;
+}
+
+}  // namespace
+
+DiagnosticLog::DiagnosticLog() {
+    std::uint32_t debug = 0;
+    if (!ReadClientDwordValue("DEBUG", debug)) return;  // any REG_DWORD turns the log on
+    std::string folder;
+    if (!TemporaryFolder(folder)) return;
+    JoinPath(filePath_, folder, kLogFileName, '\\', kPathTrimSet);
+    HANDLE file = CreateFileA(filePath_.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    fileHandle_ = file;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    // A failed start line is ignored like every other failed log write.
+    AppendText(FormatLogStartLine(lineBuffer_, now.wMonth, now.wDay, now.wYear, now.wHour,
+                                  now.wMinute));
+    enabled_ = true;
+}
+
+DiagnosticLog::~DiagnosticLog() {
+    if (!enabled_) return;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    AppendText(FormatLogEndLine(lineBuffer_, now.wMonth, now.wDay, now.wYear, now.wHour, now.wMinute));
+    CloseHandle(static_cast<HANDLE>(fileHandle_));
+    fileHandle_ = nullptr;
+}
+
+bool DiagnosticLog::WriteLogLine(const char* message) {
+    if (!enabled_) return false;
+    return AppendText(FormatLogMessageLine(lineBuffer_, message));
+}
+
+bool DiagnosticLog::AppendText(const std::string& text) {
+    HANDLE file = static_cast<HANDLE>(fileHandle_);
+    SetFilePointer(file, 0, nullptr, FILE_END);
+    DWORD written = 0;
+    return WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != FALSE;
+}
