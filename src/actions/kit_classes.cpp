@@ -1,0 +1,23 @@
+// The check that the installed kit's component classes of one group can be created.
+#include "actions/kit_classes.h"
+
+#include "core/handles.h"
+
+namespace {
+
+// In-process server and handler, local and remote server: wherever the kit put them.
+constexpr DWORD kKitClassContext =
+    CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
+
+}  // namespace
+
+bool CheckKitClasses(int group) {
+    for (const KitClass& row : kKitClasses) {
+        if (row.group != group) continue;
+        ComPtr<IUnknown> object;
+        if (FAILED(CoCreateInstance(row.classId, nullptr, kKitClassContext, row.interfaceId,
+                                    object.put_void())) || !object)
+            return false;
+    }
+    return true;
+}
