@@ -1,0 +1,75 @@
+// Base of every skinned screen: a modal dialog drawn as one background bitmap (the
+// number in the template's title), sized to it, with invisible buttons laid over the
+// painted faces. A screen derives from SkinDialog, supplies its message table and calls
+// the set-up steps below from its WM_INITDIALOG handler.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+#include "screens/skin_bitmap.h"
+#include "screens/skin_button.h"
+
+class SkinDialog {
+public:
+    explicit SkinDialog(int templateId);
+    virtual ~SkinDialog();
+    SkinDialog(const SkinDialog&) = delete;
+    SkinDialog& operator=(const SkinDialog&) = delete;
+
+    // The screen's message table. Map id 0: messages to the dialog; map id 1: messages
+    // to a ColoredControl of the screen. Returns whether the message was handled.
+    virtual bool MessageTable(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                              LRESULT& result, int mapId) = 0;
+    virtual DLGPROC DialogProcedure() const;
+    virtual void OnFinalMessage(HWND window);
+    virtual LRESULT SendToItem(int id, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual BOOL PaintBackground(HDC dc);
+    // Messages above 0x8000 (WM_APP and registered messages); not handled by default.
+    virtual bool HandleHighMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    virtual HBRUSH DefaultControlColors(HDC dc);
+    virtual void SizeToBackground(bool topmost);
+
+    // Runs the dialog from the screen's template in the resource instance; returns the
+    // value given to EndDialog, or -1 when the dialog cannot be created.
+    INT_PTR ShowModal(HWND owner);
+    int TemplateId() const { return templateId; }
+
+    // Set-up steps, in the order a screen's WM_INITDIALOG calls them.
+    bool LoadBackground(int bitmapId);
+    bool LoadBackgroundFromTitle();
+    bool SetTitleFromString(UINT id);
+    void SetSmallIcon();
+    void SubclassButtons(std::initializer_list<int> ids);
+    bool SetButtonCursor(std::initializer_list<int> cursorIds);
+    // Mode 0-3: corner of the owner; 4: centred on the owner; 5: centred on the desktop.
+    void PlaceWindow(int mode, int dx, int dy);
+    void PlaceControlFromStatic(int controlId, int staticId);
+    HWND CreateControlFrame(int controlId);
+    HWND CreateFocusSink();
+    int RealizeBackgroundPalette(bool force);
+
+    // Ends the modal run with the id of the pressed button.
+    void EndScreen(int id);
+
+    HWND window = nullptr;
+    std::vector<std::unique_ptr<SkinButton>> buttons;
+    SkinBitmap background;
+    HWND focusSink = nullptr;
+
+private:
+    static INT_PTR CALLBACK StaticDialogProcedure(HWND window, UINT message, WPARAM wParam,
+                                                  LPARAM lParam);
+    INT_PTR Route(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR ForwardControlColor(UINT message, WPARAM wParam, LPARAM lParam);
+
+    int templateId;
+    bool bound = false;
+};
+
+// Centres a window on `reference` (none: its parent or owner); an invisible, minimised
+// or missing reference means the work area. Children centre in their parent's client area.
+void CentreWindow(HWND window, HWND reference);
