@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -27,5 +28,13 @@ bool LoadResourceString(unsigned id, std::size_t bufferSize, std::string& out);
 
 // Wide text to the ANSI code page.
 std::string WideToAnsi(const wchar_t* wide);
+
+// GetUserDefaultLangID: primary language in the low 10 bits, sub-language above.
+std::uint16_t UserDefaultLangId();
+
+// GetFileAttributesA; kInvalidFileAttributes when the path does not exist.
+constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+constexpr std::uint32_t kFileAttributeDirectory = 0x10u;
+std::uint32_t FileAttributes(const std::string& path);
 
 }  // namespace platform

@@ -1,4 +1,5 @@
 // Host stand-ins for the platform operations: code page 1252 and Windows path rules.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <map>
@@ -41,6 +42,16 @@ unsigned char Upper1252(unsigned char c) {
     case 0xFF: return 0x9F;  // y diaeresis
     default: return c;
     }
+}
+
+std::uint16_t& LangId() {
+    static std::uint16_t langId = 0x0409;
+    return langId;
+}
+
+std::map<std::string, std::uint32_t>& FakeAttributes() {
+    static std::map<std::string, std::uint32_t> attributes;
+    return attributes;
 }
 
 bool IsSlash(char c) { return c == '\\' || c == '/'; }
@@ -119,6 +130,21 @@ std::string WideToAnsi(const wchar_t* wide) {
     return text;
 }
 
+std::uint16_t UserDefaultLangId() { return LangId(); }
+
+std::uint32_t FileAttributes(const std::string& path) {
+    auto fake = FakeAttributes().find(UpperCase(path));
+    if (fake != FakeAttributes().end()) return fake->second;
+    if (path.size() < 3 || (path[0] != 'Z' && path[0] != 'z') || path[1] != ':') {
+        return kInvalidFileAttributes;
+    }
+    std::string unixPath;
+    for (char c : path.substr(2)) unixPath += c == '\\' ? '/' : c;
+    struct stat status;
+    if (stat(unixPath.c_str(), &status) != 0) return kInvalidFileAttributes;
+    return S_ISDIR(status.st_mode) ? kFileAttributeDirectory : 0x80u;  // FILE_ATTRIBUTE_NORMAL
+}
+
 namespace host {
 
 void SetModuleFileName(const std::string& name) { ModuleName() = name; }
@@ -127,6 +153,12 @@ void SetResourceString(unsigned id, const std::string& text) {
     if (text.empty()) Strings().erase(id); else Strings()[id] = text;
 }
 void ClearResourceStrings() { Strings().clear(); }
+void SetUserDefaultLangId(std::uint16_t langId) { LangId() = langId; }
+void SetFileAttributes(const std::string& path, std::uint32_t attributes) {
+    if (attributes == kInvalidFileAttributes) FakeAttributes().erase(UpperCase(path));
+    else FakeAttributes()[UpperCase(path)] = attributes;
+}
+void ClearFileAttributes() { FakeAttributes().clear(); }
 
 }  // namespace host
 }  // namespace platform

@@ -55,4 +55,12 @@ std::string WideToAnsi(const wchar_t* wide) {
     return std::string(buffer.data());
 }
 
+std::uint16_t UserDefaultLangId() {
+    return GetUserDefaultLangID();
+}
+
+std::uint32_t FileAttributes(const std::string& path) {
+    return GetFileAttributesA(path.c_str());
+}
+
 }  // namespace platform

@@ -1,0 +1,153 @@
+// The XML tree's source over the SDK's XML object model (IXMLDocument2, IXMLElement2).
+#include <windows.h>
+#include <msxml.h>
+
+#include "core/handles.h"
+#include "description/xml_parser_win32.h"
+
+namespace {
+
+const CLSID kClsidXmlDocument = {0xCFC399AF, 0xD876, 0x11D0, {0x9C, 0x10, 0x00, 0xC0, 0x4F, 0xC9, 0x9C, 0x8E}};
+const IID kIidXmlDocument2 = {0x2B8DE2FE, 0x8D2D, 0x11D1, {0xB2, 0xFC, 0x00, 0xC0, 0x4F, 0xD9, 0x15, 0xA9}};
+const IID kIidXmlElement2 = {0x2B8DE2FF, 0x8D2D, 0x11D1, {0xB2, 0xFC, 0x00, 0xC0, 0x4F, 0xD9, 0x15, 0xA9}};
+const IID kIidXmlAttribute = {0xD4D4A0FC, 0x3B73, 0x11D1, {0xB2, 0xB4, 0x00, 0xC0, 0x4F, 0xB9, 0x25, 0x96}};
+
+// item(index, empty) of a collection, as a dispatch object; null when it fails.
+ComPtr<IDispatch> CollectionItem(IXMLElementCollection* collection, long index) {
+    VARIANT position;
+    VARIANT empty;
+    VariantInit(&position);
+    VariantInit(&empty);
+    position.vt = VT_I4;
+    position.lVal = index;
+    ComPtr<IDispatch> item;
+    HRESULT hr = collection->item(position, empty, item.put());
+    VariantClear(&position);
+    VariantClear(&empty);
+    if (FAILED(hr)) item.reset();
+    return item;
+}
+
+bool CollectionLength(IXMLElementCollection* collection, long& count) {
+    LONG length = 0;
+    if (FAILED(collection->get_length(&length))) return false;
+    count = length;
+    return true;
+}
+
+class ObjectModelElement : public XmlElementSource {
+public:
+    explicit ObjectModelElement(ComPtr<IXMLElement2> element) : element_(std::move(element)) {}
+
+    std::unique_ptr<XmlElementList> Children() override;
+    std::unique_ptr<XmlAttributeList> Attributes() override;
+
+    bool Tag(std::string& tag) override {
+        BSTR text = nullptr;
+        HRESULT hr = element_->get_tagName(&text);
+        tag = xml_win32::TakeString(text);
+        return SUCCEEDED(hr);
+    }
+    bool Text(std::string& value) override {
+        BSTR text = nullptr;
+        HRESULT hr = element_->get_text(&text);
+        value = xml_win32::TakeString(text);
+        return SUCCEEDED(hr);
+    }
+    std::int32_t Type() override {
+        LONG type = 0;
+        HRESULT hr = element_->get_type(&type);
+        if (FAILED(hr)) throw ComponentError(hr, xml_win32::ToInterfaceId(kIidXmlElement2));
+        return type;
+    }
+
+private:
+    ComPtr<IXMLElement2> element_;
+};
+
+class ObjectModelChildren : public XmlElementList {
+public:
+    explicit ObjectModelChildren(ComPtr<IXMLElementCollection> list) : list_(std::move(list)) {}
+
+    bool Length(long& count) override { return CollectionLength(list_.get(), count); }
+    std::unique_ptr<XmlElementSource> Item(long index) override {
+        ComPtr<IDispatch> item = CollectionItem(list_.get(), index);
+        if (!item) return nullptr;
+        ComPtr<IXMLElement2> element;
+        if (FAILED(item->QueryInterface(kIidXmlElement2, element.put_void())) || !element) return nullptr;
+        return std::make_unique<ObjectModelElement>(std::move(element));
+    }
+
+private:
+    ComPtr<IXMLElementCollection> list_;
+};
+
+class ObjectModelAttributes : public XmlAttributeList {
+public:
+    explicit ObjectModelAttributes(ComPtr<IXMLElementCollection> list) : list_(std::move(list)) {}
+
+    bool Length(long& count) override { return CollectionLength(list_.get(), count); }
+    bool Item(long index, std::string& name, std::string& value) override {
+        ComPtr<IDispatch> item = CollectionItem(list_.get(), index);
+        if (!item) return false;
+        ComPtr<IXMLAttribute> attribute;
+        if (FAILED(item->QueryInterface(kIidXmlAttribute, attribute.put_void())) || !attribute) return false;
+        BSTR text = nullptr;
+        attribute->get_name(&text);
+        name = xml_win32::TakeString(text);
+        text = nullptr;
+        attribute->get_value(&text);
+        value = xml_win32::TakeString(text);
+        return true;
+    }
+
+private:
+    ComPtr<IXMLElementCollection> list_;
+};
+
+std::unique_ptr<XmlElementList> ObjectModelElement::Children() {
+    ComPtr<IXMLElementCollection> list;
+    if (FAILED(element_->get_children(list.put())) || !list) return nullptr;
+    return std::make_unique<ObjectModelChildren>(std::move(list));
+}
+
+std::unique_ptr<XmlAttributeList> ObjectModelElement::Attributes() {
+    ComPtr<IXMLElementCollection> list;
+    if (FAILED(element_->get_attributes(list.put())) || !list) return nullptr;
+    return std::make_unique<ObjectModelAttributes>(std::move(list));
+}
+
+class ObjectModelParser : public XmlParser {
+public:
+    explicit ObjectModelParser(ComPtr<IXMLDocument2> document) : document_(std::move(document)) {}
+
+    bool Open(const std::string& fileName) override {
+        BSTR url = xml_win32::AllocAnsiString(fileName);
+        HRESULT hr = document_->put_URL(url);
+        SysFreeString(url);
+        return SUCCEEDED(hr);
+    }
+    std::unique_ptr<XmlElementSource> Root() override {
+        ComPtr<IXMLElement2> root;
+        if (FAILED(document_->get_root(root.put())) || !root) return nullptr;
+        return std::make_unique<ObjectModelElement>(std::move(root));
+    }
+
+private:
+    ComPtr<IXMLDocument2> document_;
+};
+
+}  // namespace
+
+namespace xml_win32 {
+
+std::unique_ptr<XmlParser> CreateObjectModelParser() {
+    ComPtr<IXMLDocument2> document;
+    if (FAILED(CoCreateInstance(kClsidXmlDocument, nullptr, CLSCTX_INPROC_SERVER, kIidXmlDocument2,
+                                document.put_void())) || !document) {
+        return nullptr;
+    }
+    return std::make_unique<ObjectModelParser>(std::move(document));
+}
+
+}  // namespace xml_win32

@@ -1,0 +1,27 @@
+// The win32 parser components behind XmlDocument::Load (win32 build only).
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <memory>
+#include <string>
+
+#include "description/component_error.h"
+#include "description/xml_element_source.h"
+
+namespace xml_win32 {
+
+// The SDK's XML object model: CLSID_XMLDocument with IXMLDocument2. Null when the
+// component or the interface is not there.
+std::unique_ptr<XmlParser> CreateObjectModelParser();
+// The platform's XML DOM (DOMDocument, IXMLDOMDocument), copied by the same rules.
+std::unique_ptr<XmlParser> CreateDomParser();
+
+// Narrow text in the ANSI code page, as a freshly allocated wide component string.
+BSTR AllocAnsiString(const std::string& text);
+// A component string as narrow text; null or empty gives the empty text. Frees it.
+std::string TakeString(BSTR text);
+InterfaceId ToInterfaceId(const GUID& guid);
+
+}  // namespace xml_win32
