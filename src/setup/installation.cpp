@@ -1,0 +1,3 @@
+#include "setup/setup_application.h"
+
+bool SetupApplication::RunInstallation() { return true; }

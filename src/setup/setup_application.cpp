@@ -1,0 +1,103 @@
+#include "setup/setup_application.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "common/resource_ids.h"
+#include "core/module_state.h"
+#include "core/result_codes.h"
+#include "core/text_value.h"
+#include "registry/setup_services.h"
+
+namespace {
+
+// Callback message of the desktop toolbar registration; the set-up never acts on it.
+constexpr UINT kAppBarCallbackMessage = 2024;
+
+// Brings the running copy's active screen to the front; true when a copy was found.
+bool DeferToRunningCopy(const char* title) {
+    HWND running = FindWindowA(kMainWindowClass, title);
+    if (!running) return false;
+    SetForegroundWindow(GetLastActivePopup(running));
+    return true;
+}
+
+void RegisterDesktopToolbar(HWND window) {
+    APPBARDATA data = {};
+    static_assert(sizeof(APPBARDATA) == 36, "the shell expects the 32-bit layout");
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uCallbackMessage = kAppBarCallbackMessage;
+    // Never used further; the registration ends with the window.
+    SHAppBarMessage(ABM_NEW, &data);
+}
+
+}  // namespace
+
+SetupApplication::SetupApplication() { module::SetSetupIcon(nullptr); }
+
+SetupApplication::~SetupApplication() {
+    mainWindow.Destroy();
+    FreeResourceLibrary();
+}
+
+bool SetupApplication::Startup() {
+    if (!description.LoadSetupDescription()) return false;
+
+    // The language's resource library, named by full path next to the program. When it
+    // does not load, every resource comes from the program itself.
+    std::string folder;
+    if (!description.resourceDll.empty() && ProgramFolder(folder) == 0) {
+        std::string library = ResolvePath(folder, description.resourceDll);
+        resourceLibrary = LoadLibraryA(library.c_str());
+        if (resourceLibrary) module::SetResourceInstance(resourceLibrary);
+    }
+
+    HICON icon = LoadIconA(module::ResourceInstance(), MAKEINTRESOURCEA(IDI_SETUP));
+    module::SetSetupIcon(icon);
+
+    TextValue title;
+    if (!LoadResourceText(IDS_SETUP_TITLE, title)) return false;
+
+    if (DeferToRunningCopy(title.c_str())) {
+        setupResult = 0;
+        return false;
+    }
+
+    if (!mainWindow.Create(title.c_str())) return false;
+    HWND window = mainWindow.window;
+    SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+    SetClassLongPtrA(window, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(icon));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    SetActiveWindow(window);
+    RegisterDesktopToolbar(window);
+    ShowWindow(window, SW_SHOW);
+    return true;
+}
+
+bool SetupApplication::Shutdown() {
+    FreeResourceLibrary();
+    mainWindow.Destroy();
+    return true;
+}
+
+void SetupApplication::FreeResourceLibrary() {
+    if (!resourceLibrary) return;
+    // Nothing may load from the library once it is gone: the program becomes the resource
+    // instance again (the error report still loads through it).
+    module::SetResourceInstance(module::ProgramInstance());
+    FreeLibrary(resourceLibrary);
+    resourceLibrary = nullptr;
+}
+
+void SetupApplication::ReportResult(std::int32_t code) {
+    TextValue key;
+    FormatText(key, "0x%lx", static_cast<unsigned long>(static_cast<std::uint32_t>(code)));
+    UpperCaseText(key);
+    const ErrorPageTable& pages = ProcessErrorPages();
+    auto found = pages.find(key.str());
+    if (found == pages.end() || found->second.empty()) return;
+    SetupServices services;
+    services.LaunchWebPage(found->second.c_str());
+}
