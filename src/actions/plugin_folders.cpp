@@ -1,0 +1,79 @@
+#include "actions/plugin_folders.h"
+
+#include <windows.h>
+
+#include "core/handles.h"
+#include "core/text_value.h"
+#include "registry/key_handle.h"
+#include "registry/registry_key.h"
+#include "registry/registry_value.h"
+#include "registry/setup_services.h"
+
+const char kPluginLibraryFile[] = "\\NPVEX32.DLL";
+const char kPluginClassFile[] = "\\NPVEX32.class";
+
+namespace {
+
+constexpr DWORD kFolderBufferSize = 260;
+
+// Text of a string value up to its first NUL, never past its size.
+std::string StringData(const RegistryValue& value) {
+    const char* bytes = reinterpret_cast<const char*>(value.data());
+    std::size_t length = 0;
+    while (bytes && length < value.size() && bytes[length] != '\0') ++length;
+    return std::string(bytes ? bytes : "", length);
+}
+
+bool FileExists(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    UniqueFind search(FindFirstFileA(path.c_str(), &found));
+    return static_cast<bool>(search);
+}
+
+}  // namespace
+
+// Every installed Navigator version is a subkey of the browser key; its plug-ins folder is
+// the REG_SZ "PLUGINS DIRECTORY" of its subkey "MAIN". Numbers are used without gaps.
+bool SetupServices::RecordPluginFolders() {
+    RegistryKey browser("HKEY_LOCAL_MACHINE\\Software\\Netscape", "Netscape Navigator");
+    if (!browser.EnumerateSubkeys(99, true)) return true;  // no browser: nothing to record
+    unsigned number = 1;
+    // The map holds the versions by upper-cased name, in byte-wise order.
+    for (const auto& [versionName, version] : browser.subkeys()) {
+        RegistryKey* main = version->FindSubkey("MAIN");
+        if (!main) continue;
+        RegistryValue* folder = main->FindValue("PLUGINS DIRECTORY");
+        if (!folder || folder->type() != REG_SZ) continue;
+        TextValue name;
+        FormatText(name, "NPPath%u", number++);
+        WriteClientString(name.c_str(), StringData(*folder).c_str());
+    }
+    return true;
+}
+
+bool RecordedFolderReader::NextRecordedFolder(std::string& folder) {
+    KeyHandle client;
+    if (client.Open(HKEY_LOCAL_MACHINE, kClientSubkey, KEY_READ) != ERROR_SUCCESS) return false;
+    TextValue name;
+    FormatText(name, "NPPath%u", next_++);
+    char data[kFolderBufferSize];
+    DWORD size = kFolderBufferSize;
+    // The type is not checked: whatever is stored there is taken as the folder.
+    if (RegQueryValueExA(client.get(), name.c_str(), nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
+        return false;
+    std::size_t length = 0;
+    while (length < size && data[length] != '\0') ++length;
+    folder.assign(data, length);
+    return true;
+}
+
+bool PluginFilesPresent() {
+    RecordedFolderReader reader;
+    std::string folder;
+    while (reader.NextRecordedFolder(folder)) {
+        if (!FileExists(folder + kPluginLibraryFile) || !FileExists(folder + kPluginClassFile))
+            return false;
+    }
+    return true;
+}
