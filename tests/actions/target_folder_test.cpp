@@ -1,0 +1,103 @@
+// The target folder's registry side and its drive tests on the prefix's own drives. The
+// free-space choices on real small file systems are in target_folder_space_test.py.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "actions/target_folder.h"
+#include "actions_test_support.h"
+
+namespace {
+
+const char kSystem[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kProduct[] = "Software\\VORDA\\OrvalisTOOLKit";
+
+class TargetFolderRegistry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = GetValue(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir");
+        ASSERT_TRUE(saved_);
+        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, "Software\\VORDA"));
+    }
+    void TearDown() override {
+        PutValue(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir", saved_->type, saved_->bytes.data(),
+                 static_cast<DWORD>(saved_->bytes.size()));
+        DeleteTree(HKEY_LOCAL_MACHINE, "Software\\VORDA");
+    }
+    static std::optional<std::string> Recorded() {
+        auto value = GetValue(HKEY_LOCAL_MACHINE, kProduct, "Installation_Directory");
+        if (!value) return std::nullopt;
+        EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ));
+        return value->text();
+    }
+    std::optional<StoredValue> saved_;
+};
+
+TEST_F(TargetFolderRegistry, ProgramFilesDirIsTakenOnlyAsAPlainString) {
+    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir", "D:\\Programs"));
+    TargetFolder plain;
+    EXPECT_TRUE(plain.ReadProgramFilesDir());
+    EXPECT_EQ(plain.path(), "D:\\Programs");
+
+    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir", "%SystemDrive%\\Programs",
+                          REG_EXPAND_SZ));
+    TargetFolder expandable;
+    EXPECT_TRUE(expandable.ReadProgramFilesDir());
+    EXPECT_EQ(expandable.path(), "");
+    // A later unusable value leaves an earlier reading in place.
+    EXPECT_TRUE(plain.ReadProgramFilesDir());
+    EXPECT_EQ(plain.path(), "D:\\Programs");
+}
+
+TEST_F(TargetFolderRegistry, InstallationDirectoryIsWrittenUnderTheProductKey) {
+    TargetFolder target;
+    target.WriteInstallationDirectory("C:\\Program Files\\Vorda\\OrvalisToolkit");
+    EXPECT_EQ(Recorded(), "C:\\Program Files\\Vorda\\OrvalisToolkit");
+    target.WriteInstallationDirectory("");
+    EXPECT_EQ(Recorded(), "");
+    target.WriteInstallationDirectory("C:\\Odd \"quoted\" folder");
+    EXPECT_EQ(Recorded(), "C:\\Odd \"quoted\" folder");
+}
+
+TEST_F(TargetFolderRegistry, RoomyProgramFilesFolderIsChosenAndRecorded) {
+    // The prefix's C: drive lives on the build machine's disk, which has room.
+    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir", "C:\\Program Files"));
+    TargetFolder target;
+    EXPECT_TRUE(target.ChooseLocation());
+    EXPECT_EQ(target.path(), "C:\\Program Files");
+    EXPECT_EQ(Recorded(), "C:\\Program Files");
+    target.WriteInstallationDirectory((target.path() + kKitSubfolder).c_str());
+    EXPECT_EQ(Recorded(), "C:\\Program Files\\Vorda\\OrvalisToolkit");
+}
+
+TEST(TargetFolderDrives, PrefixDrivesAreListedAndTyped) {
+    TargetFolder target;
+    target.ListDrives();
+    const char* slots = target.driveLetters();
+    EXPECT_EQ(slots['C' - 'A'], 'C');
+    EXPECT_EQ(slots['Z' - 'A'], 'Z');
+    DWORD present = GetLogicalDrives();
+    for (int i = 0; i < 26; ++i) EXPECT_EQ(slots[i] != 0, (present >> i & 1) != 0) << char('A' + i);
+    EXPECT_TRUE(target.IsAcceptedDriveType("C:"));
+    // A letter with no drive behind it is "no root directory", which is accepted.
+    for (int i = 0; i < 26; ++i)
+        if (!(present >> i & 1)) {
+            const char drive[3] = {char('A' + i), ':', 0};
+            EXPECT_TRUE(target.IsAcceptedDriveType(drive)) << drive;
+            EXPECT_FALSE(target.HasEnoughSpace(drive)) << drive;
+            break;
+        }
+}
+
+TEST(TargetFolderDrives, EmptyOrMissingNameHasNoRoom) {
+    TargetFolder target;
+    EXPECT_FALSE(target.HasEnoughSpace(""));
+    EXPECT_FALSE(target.HasEnoughSpace(nullptr));
+    EXPECT_FALSE(target.HasEnoughSpace("C:\\no such folder here"));
+    EXPECT_TRUE(target.HasEnoughSpace("C:"));
+    EXPECT_TRUE(target.HasEnoughSpace("C:\\windows"));
+}
+
+}  // namespace
