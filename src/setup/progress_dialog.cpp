@@ -1,0 +1,195 @@
+#include "setup/progress_dialog.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "core/result_codes.h"
+#include "screens/confirm_exit_dialog.h"
+#include "screens/screen_ids.h"
+
+namespace {
+
+constexpr UINT kTimerPeriodMs = 500;
+constexpr int kRangeUpper = 150;
+constexpr int kStartPosition = 1;
+constexpr COLORREF kBarColor = 0x00000000;
+constexpr COLORREF kBarBackground = 0x00FEF7F9;
+constexpr int kTimerStopPercent = 80;
+
+}  // namespace
+
+ProgressDialog::ProgressDialog(std::string packageText)
+    : SkinDialog(IDD_PROGRESS), package(std::move(packageText)) {}
+
+ProgressDialog::~ProgressDialog() {
+    // The worker uses the services and posts to the window: it must be gone first. It
+    // never waits on this thread, so the wait cannot deadlock.
+    if (workerThread) WaitForSingleObject(workerThread.get(), INFINITE);
+}
+
+bool ProgressDialog::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result,
+                                  int mapId) {
+    if (mapId != 0) return false;
+    switch (message) {
+    case WM_INITDIALOG:
+        result = OnInitDialog();
+        return true;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return true;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return true;
+    case WM_INSTALL_STATUS:
+        result = OnInstallStatus(wParam);
+        return true;
+    case WM_ERASEBKGND:
+        result = PaintBackground(reinterpret_cast<HDC>(wParam));
+        return true;
+    case WM_DESTROY:
+        OnDestroy();
+        return true;
+    case WM_PROGRESS_STOP_TIMER:
+        OnStopTimer();
+        return true;
+    case WM_PROGRESS_FILL_BAR:
+        OnFillBar();
+        return true;
+    case WM_PROGRESS_END:
+        OnEnd(static_cast<int>(wParam));
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT ProgressDialog::OnInitDialog() {
+    // The installer finds the screen through "ClientHandle" (window handles fit 32 bits).
+    services.WriteClientDword("ClientHandle",
+                              static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window)));
+    services.WriteClientDword("CancelPressed", kNoCancel);
+    LoadBackgroundFromTitle();
+    SetTitleFromString(IDS_SETUP_TITLE);
+    SetSmallIcon();
+    SubclassButtons({IDCANCEL});
+    SetButtonCursor({IDR_HAND_CURSOR});
+    SetForegroundWindow(window);
+    CentreInWorkArea();
+    SetUpProgressBar();
+    SetTimer(window, PROGRESS_TIMER_ID, kTimerPeriodMs, nullptr);
+    if (!StartWorker()) {
+        // Without a worker nothing would ever end the screen.
+        KillTimer(window, PROGRESS_TIMER_ID);
+        EndScreen(IDCANCEL);
+        return FALSE;
+    }
+    CreateFocusSink();
+    return FALSE;  // the focus is set: the system must not move it
+}
+
+void ProgressDialog::SetUpProgressBar() {
+    HWND bar = GetDlgItem(window, IDC_PROGRESS_BAR);
+    if (!bar) return;
+    progressBar.Subclass(bar);
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, kRangeUpper));
+    SendMessageA(bar, PBM_SETSTEP, 1, 0);
+    SendMessageA(bar, PBM_SETPOS, kStartPosition, 0);
+    SendMessageA(bar, PBM_SETBARCOLOR, 0, kBarColor);
+    SendMessageA(bar, PBM_SETBKCOLOR, 0, kBarBackground);
+    PlaceControlFromStatic(IDC_PROGRESS_BAR, IDC_PROGRESS_RECT);
+}
+
+void ProgressDialog::CentreInWorkArea() {
+    RECT area, own;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0) || !GetWindowRect(window, &own))
+        return;
+    int width = own.right - own.left, height = own.bottom - own.top;
+    int left = (area.left + area.right) / 2 - width / 2;
+    int top = (area.top + area.bottom) / 2 - height / 2;
+    if (left < area.left) left = area.left;
+    if (top < area.top) top = area.top;
+    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool ProgressDialog::StartWorker() {
+    workerTarget_ = window;
+    workerThread.reset(CreateThread(nullptr, 0, &ProgressDialog::WorkerMain, this, 0,
+                                    &workerThreadId));
+    return static_cast<bool>(workerThread);
+}
+
+DWORD WINAPI ProgressDialog::WorkerMain(LPVOID parameter) {
+    auto* screen = static_cast<ProgressDialog*>(parameter);
+    bool started = RunPackage(*screen, screen->package);
+    int result = started && screen->cancelState.load() != kCancelConfirmed ? IDC_PROCEED : IDCANCEL;
+    PostMessageA(screen->workerTarget_, WM_PROGRESS_END, static_cast<WPARAM>(result), 0);
+    return started ? 1 : 0;
+}
+
+void ProgressDialog::OnCommand(int id) {
+    // IDC_PROCEED does nothing: the screen has no such button, the worker ends it.
+    if (id == IDCANCEL) OnCancelRequest();
+}
+
+void ProgressDialog::OnCancelRequest() {
+    if (committed) {
+        // Past the installer's point of no return: show it as nearly done, ask nothing.
+        OnFillBar();
+        return;
+    }
+    if (cancelState.load() != kNoCancel) return;  // already asked or confirmed
+    cancelState.store(kCancelAsked);
+    services.WriteClientDword("CancelPressed", kCancelAsked);
+    if (UserConfirmsExit()) {
+        cancelState.store(kCancelConfirmed);
+        services.WriteClientDword("CancelPressed", kCancelConfirmed);
+        // Stays open, hidden, until the worker has seen the installer end.
+        ShowWindow(window, SW_HIDE);
+    } else {
+        cancelState.store(kNoCancel);
+        services.WriteClientDword("CancelPressed", kNoCancel);
+    }
+}
+
+void ProgressDialog::OnTimer(UINT_PTR id) {
+    if (id != PROGRESS_TIMER_ID || cancelState.load() != kNoCancel) return;
+    HWND bar = progressBar.window;
+    if (!bar) return;
+    int upper = static_cast<int>(SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
+    int position = static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0));
+    if (upper <= 0 || position * 100 / upper >= kTimerStopPercent)
+        KillTimer(window, PROGRESS_TIMER_ID);
+    else
+        SendMessageA(bar, PBM_STEPIT, 0, 0);
+}
+
+LRESULT ProgressDialog::OnInstallStatus(WPARAM status) {
+    services.WriteClientDword("InstallStatus", static_cast<std::uint32_t>(status));
+    if (status == 3) committed = true;
+    return 0;
+}
+
+void ProgressDialog::OnDestroy() { KillTimer(window, PROGRESS_TIMER_ID); }
+
+void ProgressDialog::OnStopTimer() { KillTimer(window, PROGRESS_TIMER_ID); }
+
+void ProgressDialog::OnFillBar() {
+    if (HWND bar = progressBar.window) {
+        LRESULT upper = SendMessageA(bar, PBM_GETRANGE, FALSE, 0);
+        SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(upper), 0);
+    }
+    KillTimer(window, PROGRESS_TIMER_ID);
+}
+
+void ProgressDialog::OnEnd(int result) { EndScreen(result); }
+
+void ProgressDialog::StopTimer() { PostMessageA(workerTarget_, WM_PROGRESS_STOP_TIMER, 0, 0); }
+
+void ProgressDialog::FillBar() { PostMessageA(workerTarget_, WM_PROGRESS_FILL_BAR, 0, 0); }
+
+bool ProgressDialog::WriteLogLine(const char* message) { return services.WriteLogLine(message); }
+
+bool ProgressDialog::ReadInstallStatus(std::uint32_t& status) {
+    return services.ReadClientDword("InstallStatus", status);
+}

@@ -1,0 +1,145 @@
+// The package worker on its own: starting the package installer, waiting for it and its
+// clean-up program, and the registry editor runs for the scripts present.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "actions/process_finder.h"
+#include "core/text_value.h"
+#include "setup/package_worker.h"
+
+namespace {
+
+struct RecordingHost : PackageRunHost {
+    int timerStops = 0;
+    int barFills = 0;
+    std::vector<std::string> logLines;
+    bool hasStatus = false;
+    std::uint32_t status = 0;
+
+    void StopTimer() override { ++timerStops; }
+    void FillBar() override { ++barFills; }
+    bool WriteLogLine(const char* message) override {
+        logLines.push_back(message);
+        return true;
+    }
+    bool ReadInstallStatus(std::uint32_t& value) override {
+        value = status;
+        return hasStatus;
+    }
+};
+
+std::string ShortForm(const std::string& path) {
+    char buffer[MAX_PATH];
+    DWORD n = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : path;
+}
+
+void WriteFile(const std::string& path, const char* text) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    ::WriteFile(file, text, lstrlenA(text), &written, nullptr);
+    CloseHandle(file);
+}
+
+void SetSamplePackage(const char* name, DWORD value) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\VORDA\\OrvalisToolKit\\SamplePackage",
+                              0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+class RegistryScripts : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        folder_ = std::string(temp) + "Set-up Medium With Long Name";
+        CreateDirectoryA(folder_.c_str(), nullptr);
+    }
+    void TearDown() override {
+        for (const char* name : kRegistryScripts) {
+            DeleteFileA((folder_ + "\\" + name).c_str());
+            RemoveDirectoryA((folder_ + "\\" + name).c_str());
+        }
+        RemoveDirectoryA(folder_.c_str());
+    }
+    std::vector<std::string> Import() {
+        std::vector<std::string> commands;
+        ImportRegistryScriptsFrom(folder_, [&](const std::string& c) { commands.push_back(c); });
+        return commands;
+    }
+    std::string folder_;
+};
+
+TEST_F(RegistryScripts, OnlyDevRegGivesOneRunWithItsShortPathQuoted) {
+    WriteFile(folder_ + "\\Dev.REG", "REGEDIT4\r\n");
+    std::vector<std::string> commands = Import();
+    ASSERT_EQ(commands.size(), 1u);
+    std::string shortFolder = ShortForm(folder_);
+    ASSERT_NE(shortFolder, folder_);
+    EXPECT_EQ(commands[0], SystemRegistryEditor() + " -s \"" + shortFolder + "\\Dev.REG\"");
+}
+
+TEST_F(RegistryScripts, EveryScriptPresentRunsInTheFixedOrderAndFoldersAreSkipped) {
+    WriteFile(folder_ + "\\QA.REG", "REGEDIT4\r\n");
+    WriteFile(folder_ + "\\FR.REG", "REGEDIT4\r\n");
+    WriteFile(folder_ + "\\Dev.REG", "REGEDIT4\r\n");
+    CreateDirectoryA((folder_ + "\\ORTK.REG").c_str(), nullptr);
+    std::vector<std::string> commands = Import();
+    ASSERT_EQ(commands.size(), 3u);
+    EXPECT_NE(commands[0].find("\\FR.REG\""), std::string::npos);
+    EXPECT_NE(commands[1].find("\\Dev.REG\""), std::string::npos);
+    EXPECT_NE(commands[2].find("\\QA.REG\""), std::string::npos);
+    EXPECT_TRUE(Import().size() == 3u);
+}
+
+TEST(SystemRegistryEditor, IsTheOneInTheWindowsFolder) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    std::string editor = SystemRegistryEditor();
+    EXPECT_EQ(lstrcmpiA(editor.c_str(), (std::string(windows) + "\\Regedit.exe").c_str()), 0)
+        << editor;
+    EXPECT_NE(GetFileAttributesA(editor.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(RunPackage, AnEmptyPackageCannotStartAndIsLogged) {
+    RecordingHost host;
+    EXPECT_FALSE(RunPackage(host, ""));
+    EXPECT_EQ(host.timerStops, 1);
+    EXPECT_EQ(host.barFills, 0);
+    EXPECT_EQ(host.logLines, std::vector<std::string>{"Spawning process failed "});
+}
+
+// The sample package lies in the build folder's package\ folder, next to _ISDel.exe.
+const char kSamplePackage[] = "..\\..\\package\\OrvalisKit.exe";
+
+TEST(RunPackage, WaitsForThePackageAndItsCleanUpProgramThenFillsTheBar) {
+    SetSamplePackage("Seconds", 2);
+    SetSamplePackage("CleanupSeconds", 3);
+    RecordingHost host;
+    host.hasStatus = true;
+    host.status = 5;
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(RunPackage(host, kSamplePackage));
+    DWORD elapsed = GetTickCount() - start;
+    // 2 s of package work (the 1 s pause runs meanwhile), 3 s of clean-up, the 5 s pause.
+    EXPECT_GE(elapsed, 9500u);
+    EXPECT_LT(elapsed, 30000u);
+    EXPECT_EQ(host.barFills, 1);
+    EXPECT_EQ(host.timerStops, 0);
+    EXPECT_EQ(host.logLines, std::vector<std::string>{"You may have to restart"});
+
+    std::string folder = FullPath(ProgramFolder().value_or("") + "\\..\\..\\package");
+    ProcessFinder finder;
+    EXPECT_FALSE(finder.FindProcess((folder + "\\OrvalisKit.exe").c_str(), 0));
+    EXPECT_FALSE(finder.FindProcess((folder + "\\_ISDel.exe").c_str(), 0));
+}
+
+}  // namespace
