@@ -1,3 +1,174 @@
-#include "setup/setup_application.h"
+// The installation as the user experiences it: stand-down query, splash, rights check,
+// tray stop, medium paths, kit-current test, target folder, welcome and licence screens,
+// the package run, the shortcut, the installed mark and the final web page.
+#include <windows.h>
 
-bool SetupApplication::RunInstallation() { return true; }
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "actions/shared_library_guard.h"
+#include "actions/shortcut_retitle.h"
+#include "actions/target_folder.h"
+#include "common/resource_ids.h"
+#include "core/result_codes.h"
+#include "core/text_value.h"
+#include "registry/setup_services.h"
+#include "screens/license_dialog.h"
+#include "screens/splash_dialog.h"
+#include "screens/welcome_dialog.h"
+#include "setup/install_rights.h"
+#include "setup/kit_state.h"
+#include "setup/progress_dialog.h"
+#include "setup/setup_application.h"
+#include "setup/stand_down.h"
+
+namespace {
+
+constexpr char kTrayProgram[] = "vxtray.exe";
+constexpr char kTrayStopArgument[] = "-Kill";
+
+// Short (8.3) form of the program folder; the long form where the system has no short
+// one or it would not fit the 260-byte buffer.
+std::string ShortProgramFolder() {
+    std::optional<std::string> folder = ProgramFolder();
+    if (!folder) return std::string();
+    char shortForm[MAX_PATH] = {};
+    DWORD length = GetShortPathNameA(folder->c_str(), shortForm, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return *folder;
+    return shortForm;
+}
+
+std::string FolderOnMedium(const std::string& name) {
+    std::optional<std::string> folder = ProgramFolder();
+    TextValue joined;
+    JoinPath(joined, folder ? *folder : std::string(), name, '\\', kPathTrimSet);
+    return FullPath(joined.str());
+}
+
+// Asks a running tray program of an earlier installation to stop; not waited for.
+void StopTrayProgram(SetupServices& services) {
+    std::string folder;
+    if (services.ReadRegistryString("Installation_Directory", folder))
+        services.LaunchWebPage(kTrayProgram, folder.c_str(), kTrayStopArgument);
+}
+
+// Where the set-up medium is, for the package installer and the kit's manager.
+void RecordSetupMedium(SetupServices& services, const SetupDescription& description) {
+    services.WriteClientString("BinaryRoot", ShortProgramFolder().c_str());
+    services.WriteClientString("LocalContentRoot", FolderOnMedium(description.contentRoot).c_str());
+    services.WriteClientString("LocalXMLPath", FolderOnMedium(description.xmlRoot).c_str());
+    TextValue managerName;
+    LoadResourceText(IDS_MANAGER_TITLE, managerName);  // stays empty when the entry is missing
+    services.WriteClientString("UninstallDisplayName", managerName.c_str());
+}
+
+// The user's own language, also when the English section supplied the texts. A log
+// section of its own, like every other user of the registry helpers.
+void RecordInstalledLanguage(std::uint16_t userLangId) {
+    SetupServices services;
+    services.WriteClientDword("InstalledLanguage", static_cast<std::uint32_t>(userLangId));
+}
+
+struct RunState {
+    bool proceed = true;
+    bool freshInstall = true;
+};
+
+// Target folder, welcome, licence, package run, shortcut and installed mark.
+void InstallKit(SetupApplication& application, SetupServices& services, RunState& state) {
+    const SetupDescription& description = application.description;
+    HWND owner = application.mainWindow.window;
+    TargetFolder target;
+    if (!target.ChooseLocation()) {
+        // The current code stays: the error page for it opens at exit.
+        services.WriteLogLine("Not enough disk space");
+        state.proceed = false;
+        return;
+    }
+    // The kit's own folder below the chosen base folder, appended as it stands.
+    target.WriteInstallationDirectory((target.path() + kKitSubfolder).c_str());
+
+    // From the welcome screen on, the run ends with nothing to report, whatever the answers.
+    std::int32_t remembered = setupResult;
+    setupResult = 0;
+    {
+        WelcomeDialog welcome;
+        if (welcome.ShowModal(owner) != IDC_PROCEED) {
+            state.proceed = false;
+            return;
+        }
+    }
+    {
+        LicenseDialog licence;
+        licence.licenseFile = description.license;
+        if (licence.ShowModal(owner) != IDC_PROCEED) {
+            state.proceed = false;
+            return;
+        }
+    }
+
+    setupResult = remembered;
+    RecordInstalledLanguage(description.userLangId);
+    {
+        ProgressDialog progress(description.package);
+        if (progress.ShowModal(owner) == IDC_PROCEED) {
+            state.freshInstall = true;
+            if (!RetitleDesktopShortcut())
+                services.WriteLogLine("Desktopwindow cannot find or No lnk file found");
+            services.WriteClientDword("ClientInstalled", 1);
+        } else {
+            state.proceed = false;
+        }
+    }
+    setupResult = 0;
+}
+
+}  // namespace
+
+bool SetupApplication::RunInstallation() {
+    // A kit that asks the set-up to stand down ends the run with nothing to report.
+    std::int32_t remembered = setupResult;
+    setupResult = 0;
+    if (StandDownQuery()) return false;
+    setupResult = remembered;
+
+    {
+        SplashDialog splash(description);
+        splash.ShowModal(mainWindow.window);
+    }
+
+    if (!CheckInstallRights()) {
+        setupResult = SETUP_E_NO_RIGHTS;
+        return false;
+    }
+
+    SetupServices services;
+    StopTrayProgram(services);
+    services.RecordPluginFolders();
+    RecordSetupMedium(services, description);
+
+    RunState state;
+    std::int32_t decided;
+    if (!forceInstall && IsKitCurrent()) {
+        state.freshInstall = false;
+        decided = 0;
+    } else {
+        InstallKit(*this, services, state);
+        decided = setupResult;
+    }
+
+    if (state.proceed) {
+        // A failure escaping the final step is reported with the default code.
+        setupResult = SETUP_E_DEFAULT;
+        {
+            SharedLibraryGuard guard;
+            const std::string& page = state.freshInstall ? description.firstVisit
+                                                         : description.afterFirstVisit;
+            services.LaunchWebPage(page.c_str());
+        }
+    }
+    setupResult = decided;
+    return true;
+}
+
