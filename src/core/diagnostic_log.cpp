@@ -1,6 +1,6 @@
 // The diagnostic log section: opened when the client key's "DEBUG" value is a REG_DWORD,
 // appended to by seeking to the end before every single write, so that several sections
-// open at once (each with its own handle) never split each other's lines.
+// open at once (each with its own handle) append in the order they write.
 #include "core/diagnostic_log.h"
 
 #include <windows.h>
@@ -13,8 +13,29 @@ namespace {
 
 constexpr DWORD kTempPathBufferSize = 260;
 
+// Seek and write are two calls: two sections writing at the same moment from different
+// threads could both seek to the same end and overwrite each other's line. One lock for
+// every section of the process makes the pair indivisible.
+class AppendLock {
+public:
+    AppendLock() { InitializeCriticalSection(&section_); }
+    ~AppendLock() { DeleteCriticalSection(&section_); }
+    void Enter() { EnterCriticalSection(&section_); }
+    void Leave() { LeaveCriticalSection(&section_); }
+
+private:
+    CRITICAL_SECTION section_;
+};
+
+AppendLock& TheAppendLock() {
+    static AppendLock lock;
+    return lock;
+}
+
 // The temporary folder. A name longer than the usual 260-byte buffer is fetched again
-// into a buffer of the size the system asks for, rather than used cut or unterminated.
+// into a buffer of the size the system asks for, rather than used cut or unterminated
+// (which could put the log into the current folder); where the system then refuses to
+// open so long a file name, the log stays off.
 bool TemporaryFolder(std::string& folder) {
     std::vector<char> buffer(kTempPathBufferSize, '\0');
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -65,7 +86,11 @@ bool DiagnosticLog::WriteLogLine(const char* message) {
 
 bool DiagnosticLog::AppendText(const std::string& text) {
     HANDLE file = static_cast<HANDLE>(fileHandle_);
+    AppendLock& lock = TheAppendLock();
+    lock.Enter();
     SetFilePointer(file, 0, nullptr, FILE_END);
     DWORD written = 0;
-    return WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != FALSE;
+    BOOL result = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    lock.Leave();
+    return result != FALSE;
 }
