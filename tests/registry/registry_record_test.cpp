@@ -192,27 +192,4 @@ TEST(RecordValue, LongStringIsCopiedWhole) {
     EXPECT_EQ(value.data.back(), 0);
 }
 
-TEST(HexNumber, StopsAtTheFirstNonDigit) {
-    const char* text = " 1aG";
-    const char* end = nullptr;
-    EXPECT_EQ(ParseHexNumber(text, &end), 0x1Au);
-    EXPECT_EQ(end, text + 3);
-    text = "0xg";
-    EXPECT_EQ(ParseHexNumber(text, &end), 0u);
-    EXPECT_EQ(end, text + 1);  // the prefix is not taken without a digit after it
-    text = "-";
-    EXPECT_EQ(ParseHexNumber(text, &end), 0u);
-    EXPECT_EQ(end, text);
-    EXPECT_EQ(ParseHexNumber("-10", nullptr), 0xFFFFFFF0u);
-    EXPECT_EQ(ParseHexNumber("000000000000000001", nullptr), 1u);
-}
-
-TEST(RecordFields, SafeOnlyWithoutRecordSyntaxCharacters) {
-    EXPECT_TRUE(RecordFieldsSafe("HKLM\\Software\\X", "Name with = and @"));
-    EXPECT_FALSE(RecordFieldsSafe("HKLM\\Soft\"ware", "Name"));
-    EXPECT_FALSE(RecordFieldsSafe("HKLM\\Soft@ware", "Name"));
-    EXPECT_FALSE(RecordFieldsSafe("HKLM\\Soft]ware", "Name"));
-    EXPECT_FALSE(RecordFieldsSafe("HKLM\\Software", "Na\"me"));
-}
-
 }  // namespace

@@ -20,16 +20,6 @@ protected:
     void TearDown() override { EXPECT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, kKitTree)); }
 };
 
-TEST_F(SetupServicesTest, KeyPathsAndFormats) {
-    EXPECT_STREQ(kClientSubkey, kClient);
-    EXPECT_EQ(std::string(kClientKey), std::string("HKEY_LOCAL_MACHINE\\") + kClient);
-    EXPECT_STREQ(kProductKey, "HKEY_LOCAL_MACHINE\\Software\\VORDA\\OrvalisTOOLKit");
-    TextValue record;
-    EXPECT_EQ(FormatText(record, kDwordWriteRecordFormat, "K", "N", 0xABCu), "[K]\"N\"=DWORD:abc");
-    EXPECT_EQ(FormatText(record, kStringWriteRecordFormat, "K", "N", "t"), "[K]\"N\"=\"t\"");
-    EXPECT_EQ(FormatText(record, kReadRecordFormat, "K", "N"), "[K]\"N\"");
-}
-
 TEST_F(SetupServicesTest, DwordWriteCreatesTheClientAndProductKeys) {
     SetupServices services;
     services.WriteClientDword("CancelPressed", 4);
@@ -202,19 +192,6 @@ TEST_F(SetupServicesTest, NamesThatWouldChangeTheRecordWriteNothing) {
     std::optional<RawValue> raw = GetRawValue(HKEY_LOCAL_MACHINE, kClient, "NullText");
     ASSERT_TRUE(raw);
     EXPECT_EQ(raw->bytes, std::string(1, '\0'));
-}
-
-TEST_F(SetupServicesTest, ValueNamesAreCaseInsensitiveAndKeepTheirWrittenCase) {
-    SetupServices services;
-    services.WriteClientDword("InstallStatus", 2);
-    services.WriteClientDword("INSTALLSTATUS", 3);
-    std::uint32_t number = 0;
-    EXPECT_TRUE(services.ReadClientDword("installstatus", number));
-    EXPECT_EQ(number, 3u);
-    RegistryKey client(kClientKey, "");
-    ASSERT_TRUE(client.EnumerateValues());
-    ASSERT_EQ(client.values().size(), 1u);
-    EXPECT_EQ(client.values().begin()->first, "INSTALLSTATUS");
 }
 
 }  // namespace
