@@ -81,6 +81,9 @@ TEST_F(SetupServicesTest, LongStringIsStoredWhole) {
     std::string read;
     EXPECT_TRUE(services.ReadRegistryString("Long", read, kClientKey));
     EXPECT_EQ(read, text);
+    // A record too long to format is not written at all, rather than written cut.
+    services.WriteClientString("TooLong", std::string(200000, 'b').c_str());
+    EXPECT_FALSE(GetRawValue(HKEY_LOCAL_MACHINE, kClient, "TooLong"));
 }
 
 TEST_F(SetupServicesTest, InstallationDirectoryIsReadFromTheProductKey) {
