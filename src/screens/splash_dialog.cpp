@@ -1,0 +1,179 @@
+#include "screens/splash_dialog.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "core/module_state.h"
+#include "core/result_codes.h"
+#include "core/text_value.h"
+#include "description/setup_description.h"
+#include "screens/screen_ids.h"
+#include "screens/skin_dialog.h"
+
+namespace {
+
+// A network path ("\\server\share\clip.avi") is used as it stands; anything else is
+// looked for in the program's folder.
+std::string ClipPath(const std::string& value) {
+    if (value.compare(0, 2, "\\\\") == 0) return value;
+    std::optional<std::string> folder = ProgramFolder();
+    return ResolvePath(folder ? *folder : std::string(), value);
+}
+
+}  // namespace
+
+SplashDialog::SplashDialog(const SetupDescription& description)
+    : SplashDialog(description.rootNode, description.selectedNode) {}
+
+SplashDialog::SplashDialog(XmlNode* rootNode, XmlNode* selectedNode)
+    : rootNode(rootNode), selectedNode(selectedNode) {}
+
+SplashDialog::~SplashDialog() = default;
+
+DLGPROC SplashDialog::DialogProcedure() const { return &SplashDialog::StaticDialogProcedure; }
+
+void SplashDialog::OnFinalMessage(HWND) {}
+
+INT_PTR SplashDialog::ShowModal(HWND owner) {
+    // The template's animation control needs its window class registered.
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_ANIMATE_CLASS};
+    InitCommonControlsEx(&classes);
+    bound = false;
+    module::PushWindowObject(this);
+    INT_PTR result = DialogBoxParamA(module::ResourceInstance(), MAKEINTRESOURCEA(IDD_SPLASH),
+                                     owner, DialogProcedure(), 0);
+    if (!bound) module::TakeWindowObject();  // never created: do not leave the entry behind
+    window = nullptr;
+    return result;
+}
+
+INT_PTR CALLBACK SplashDialog::StaticDialogProcedure(HWND target, UINT message, WPARAM wParam,
+                                                     LPARAM lParam) {
+    auto* object = reinterpret_cast<SplashDialog*>(GetWindowLongPtrA(target, DWLP_USER));
+    if (!object) {
+        object = static_cast<SplashDialog*>(module::TakeWindowObject());
+        if (!object) return FALSE;
+        object->window = target;
+        object->bound = true;
+        SetWindowLongPtrA(target, DWLP_USER, reinterpret_cast<LONG_PTR>(object));
+    }
+    LRESULT result = 0;
+    INT_PTR answer = FALSE;
+    if (object->MessageTable(target, message, wParam, lParam, result)) {
+        if (message == WM_INITDIALOG) {
+            answer = result;
+        } else {
+            SetWindowLongPtrA(target, DWLP_MSGRESULT, result);
+            answer = TRUE;
+        }
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(target, DWLP_USER, 0);
+        object->window = nullptr;
+        object->OnFinalMessage(target);
+    }
+    return answer;
+}
+
+bool SplashDialog::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    switch (message) {
+    case WM_INITDIALOG:
+        result = OnInitDialog();
+        return true;
+    case WM_ERASEBKGND:
+        result = 1;
+        return OnEraseBackground(reinterpret_cast<HDC>(wParam));
+    case WM_TIMER:
+        OnTimer(wParam);
+        return true;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return true;
+    case WM_QUERYNEWPALETTE:
+        OnPaletteMessage(false);
+        return true;
+    case WM_PALETTECHANGED:
+        OnPaletteMessage(true);
+        return true;
+    case WM_DESTROY:
+        OnDestroy();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool SplashDialog::OpenClipOf(const XmlNode* element) {
+    const XmlAttribute* avi = element->FindAttribute("AVI");
+    if (!avi) return false;
+    std::string path = ClipPath(avi->value);
+    clipOpen = SendDlgItemMessageA(window, IDC_SPLASH_CLIP, ACM_OPENA, 0,
+                                   reinterpret_cast<LPARAM>(path.c_str())) != 0;
+    return clipOpen;
+}
+
+bool SplashDialog::OpenClip() {
+    clipOpen = false;
+    if (!rootNode || !selectedNode) return false;
+    // The language's clip wins; the root element's is the fallback.
+    if (!OpenClipOf(selectedNode)) OpenClipOf(rootNode);
+    return clipOpen;
+}
+
+LRESULT SplashDialog::OnInitDialog() {
+    TextValue title;
+    if (LoadResourceText(IDS_SETUP_TITLE, title)) SetWindowTextA(window, title.c_str());
+    if (OpenClip())
+        FitToClip();
+    else
+        ShowStillPicture();
+    CentreWindow(window, GetDesktopWindow());
+    SetTimer(window, SPLASH_TIMER_ID, kDisplayMilliseconds, nullptr);
+    SetForegroundWindow(window);
+    return TRUE;
+}
+
+void SplashDialog::FitToClip() {
+    HWND clip = GetDlgItem(window, IDC_SPLASH_CLIP);
+    RECT w = {}, c = {}, a = {};
+    GetWindowRect(window, &w);
+    GetClientRect(window, &c);
+    GetWindowRect(clip, &a);
+    // Client area = the clip plus a 3-pixel margin on every side.
+    MoveWindow(window, 0, 0, (a.right - a.left) + (w.right - w.left) - c.right + 6,
+               (a.bottom - a.top) + (w.bottom - w.top) - c.bottom + 6, FALSE);
+    SetWindowPos(clip, nullptr, 3, 3, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    ShowWindow(clip, SW_SHOW);
+    SendMessageA(clip, ACM_PLAY, 1, MAKELONG(0, 0xFFFF));
+}
+
+void SplashDialog::ShowStillPicture() {
+    if (!stillPicture.Load(IDB_SPLASH)) return;
+    SetWindowPos(window, HWND_TOP, 0, 0, stillPicture.width, stillPicture.height, 0);
+}
+
+bool SplashDialog::OnEraseBackground(HDC dc) {
+    if (clipOpen || !dc) return false;
+    stillPicture.Paint(dc);
+    return true;
+}
+
+void SplashDialog::OnTimer(UINT_PTR id) {
+    if (id != SPLASH_TIMER_ID) return;
+    EndDialog(window, 0);
+    KillTimer(window, SPLASH_TIMER_ID);
+}
+
+void SplashDialog::OnCommand(int id) {
+    if (id == IDC_PROCEED || id == IDCANCEL) EndDialog(window, id);
+}
+
+void SplashDialog::OnPaletteMessage(bool force) {
+    if (!clipOpen) stillPicture.RealizePalette(window, force);
+}
+
+void SplashDialog::OnDestroy() {
+    stillPicture.Clear();
+    if (clipOpen) SendDlgItemMessageA(window, IDC_SPLASH_CLIP, ACM_OPENA, 0, 0);
+}

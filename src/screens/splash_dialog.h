@@ -1,0 +1,53 @@
+// The splash: the first window of the set-up. Plays the clip that the setup description
+// names (the language's, else the root element's) once, or shows the still product
+// picture, and closes itself after six seconds.
+#pragma once
+
+#include <windows.h>
+
+#include "screens/skin_bitmap.h"
+
+class SetupDescription;
+class XmlNode;
+
+class SplashDialog {
+public:
+    explicit SplashDialog(const SetupDescription& description);
+    SplashDialog(XmlNode* rootNode, XmlNode* selectedNode);
+    virtual ~SplashDialog();
+    SplashDialog(const SplashDialog&) = delete;
+    SplashDialog& operator=(const SplashDialog&) = delete;
+
+    virtual bool MessageTable(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                              LRESULT& result);
+    virtual DLGPROC DialogProcedure() const;
+    virtual void OnFinalMessage(HWND window);
+
+    // 0 when the timer ended it, 2 on Escape, -1 when the dialog could not be made.
+    INT_PTR ShowModal(HWND owner);
+    // Opens the language element's clip, else the root element's; returns clipOpen.
+    bool OpenClip();
+
+    static constexpr UINT kDisplayMilliseconds = 6000;
+
+    XmlNode* rootNode;      // not owned
+    XmlNode* selectedNode;  // not owned
+    bool clipOpen = false;
+    SkinBitmap stillPicture;
+    HWND window = nullptr;
+
+private:
+    static INT_PTR CALLBACK StaticDialogProcedure(HWND window, UINT message, WPARAM wParam,
+                                                  LPARAM lParam);
+    bool OpenClipOf(const XmlNode* element);
+    LRESULT OnInitDialog();
+    void FitToClip();
+    void ShowStillPicture();
+    bool OnEraseBackground(HDC dc);
+    void OnTimer(UINT_PTR id);
+    void OnCommand(int id);
+    void OnPaletteMessage(bool force);
+    void OnDestroy();
+
+    bool bound = false;
+};
