@@ -1,0 +1,157 @@
+#!/usr/bin/python3
+"""Target folder choice on real small file systems.
+
+Each scenario gets its own prefix whose drive letters are tmpfs file systems of chosen
+sizes, mounted in a private mount namespace (the script re-runs itself under
+`unshare --mount`), with their types set under HKLM\\Software\\Wine\\Drives. The system
+drive C: is typed as a CD-ROM drive and Z: as a network drive, so that only the drives a
+scenario adds can qualify. The probe program makes the choice and prints it; the
+recorded "Installation_Directory" is read back with reg.
+"""
+import os
+import re
+import subprocess
+import sys
+
+import winetest
+
+PROBE = os.path.join(winetest.build_dir(), "tests", "actions", "target_folder_probe.exe")
+MIB = 1 << 20
+PAGE = 4096
+PRODUCT_KEY = r"HKLM\Software\VORDA\OrvalisTOOLKit"
+SYSTEM_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion"
+DRIVES_KEY = r"HKLM\Software\Wine\Drives"
+
+# Just below 30 MiB (29.9 MiB, rounded down to whole pages), exactly 30 MiB, plenty.
+LESS = int(29.9 * MIB) // PAGE * PAGE
+EXACT = 30 * MIB
+MORE = 100 * MIB
+
+
+def enter_mount_namespace():
+    if os.environ.get("ORTK_PRIVATE_MOUNTS") == "1":
+        return
+    if os.geteuid() != 0:
+        sys.exit("target_folder_space_test: mounting the test drives needs root")
+    env = dict(os.environ, ORTK_PRIVATE_MOUNTS="1")
+    os.execvpe("unshare", ["unshare", "--mount", "--propagation", "private",
+                           sys.executable, os.path.abspath(__file__)] + sys.argv[1:], env)
+
+
+class Scenario:
+    """A prefix whose drives are tmpfs mounts: drives maps a letter to (wine type, bytes)."""
+
+    def __init__(self, drives, program_files, program_files_type="REG_SZ"):
+        self.prefix = winetest.Prefix()
+        self.mounts = []
+        try:
+            for letter, (kind, size) in sorted(drives.items()):
+                folder = os.path.join(self.prefix.root, "drive_" + letter)
+                os.makedirs(folder)
+                subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", folder],
+                               check=True)
+                self.mounts.append(folder)
+                os.makedirs(os.path.join(folder, "Program Files"))
+                os.symlink(folder, os.path.join(self.prefix.path, "dosdevices", letter + ":"))
+                self.prefix.reg_add(DRIVES_KEY, letter + ":", kind)
+            self.prefix.reg_add(DRIVES_KEY, "c:", "cdrom")
+            self.prefix.reg_add(DRIVES_KEY, "z:", "network")
+            self.prefix.reg_add(SYSTEM_KEY, "ProgramFilesDir", program_files, program_files_type)
+            # The mount manager reads the drive types when it starts: start it afresh.
+            subprocess.run(["wineserver", "-k"], env=self.prefix.env(), stderr=subprocess.DEVNULL)
+            subprocess.run(["wineserver", "-w"], env=self.prefix.env(), timeout=30)
+        except BaseException:
+            self.close()
+            raise
+
+    def probe(self, *args):
+        out = self.prefix.run([PROBE] + list(args), timeout=60)
+        return out.stdout.decode("latin-1").strip()
+
+    def choose(self):
+        match = re.fullmatch(r"result=(\d) path=(.*)", self.probe())
+        assert match, "probe printed nothing usable"
+        return match.group(1) == "1", match.group(2)
+
+    def space(self, name):
+        match = re.search(r"available=(\d+) ok=(\d) type=(\d+)", self.probe("--space", name))
+        return int(match.group(1)), match.group(2) == "1", int(match.group(3))
+
+    def recorded(self):
+        value = self.prefix.reg_query(PRODUCT_KEY, "Installation_Directory")
+        return value[1] if value else None
+
+    def close(self):
+        subprocess.run(["wineserver", "-k"], env=self.prefix.env(), stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.prefix.env(), timeout=30)
+        for folder in reversed(self.mounts):
+            subprocess.run(["umount", folder], check=False)
+        self.prefix.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+def check(condition, message):
+    if not condition:
+        raise AssertionError(message)
+
+
+def main():
+    enter_mount_namespace()
+    results = winetest.Results("TargetFolderSpace")
+
+    with results.case("FileSystemsReportTheirSizeAsAvailableSpace"):
+        with Scenario({"d": ("hd", LESS), "e": ("hd", EXACT), "f": ("floppy", MORE)},
+                      r"D:\Program Files") as s:
+            less, ok_less, type_less = s.space("D:")
+            exact, ok_exact, _ = s.space(r"E:\Program Files")
+            _, _, type_floppy = s.space("F:")
+            _, _, type_c = s.space("C:")
+            print(f"measured: D: {less} bytes, E:\\Program Files {exact} bytes, types D:{type_less} "
+                  f"F:{type_floppy} C:{type_c}")
+            check(ok_less and ok_exact, "free space query failed")
+            check(less < EXACT and less >> 20 == 29, f"D: should be just below 30 MiB: {less}")
+            check(exact == EXACT, f"E: should have exactly 30 MiB available: {exact}")
+            check((type_less, type_floppy, type_c) == (3, 2, 5), "drive types not applied")
+
+    with results.case("FullProgramFilesDriveGivesWayToAFixedDriveWithRoom"):
+        with Scenario({"e": ("hd", LESS), "d": ("hd", MORE)}, r"E:\Program Files") as s:
+            check(s.choose() == (True, "D:"), f"chose {s.choose()}")
+            check(s.recorded() == "D:", f"recorded {s.recorded()}")
+
+    with results.case("ExactlyThirtyMibIsEnough"):
+        with Scenario({"e": ("hd", EXACT)}, r"E:\Program Files") as s:
+            check(s.choose() == (True, r"E:\Program Files"), f"chose {s.choose()}")
+            check(s.recorded() == r"E:\Program Files", f"recorded {s.recorded()}")
+        with Scenario({"e": ("hd", LESS), "d": ("hd", EXACT)}, r"E:\Program Files") as s:
+            check(s.choose() == (True, "D:"), f"chose {s.choose()}")
+
+    with results.case("OnlyRemovableCdromOrNetworkDrivesLeftGivesFalse"):
+        with Scenario({"e": ("hd", LESS), "a": ("floppy", MORE), "f": ("cdrom", MORE),
+                       "g": ("network", MORE)}, r"E:\Program Files") as s:
+            check(s.choose() == (False, r"E:\Program Files"), f"chose {s.choose()}")
+            check(s.recorded() is None, f"recorded {s.recorded()}")
+
+    with results.case("FirstQualifyingLetterWins"):
+        with Scenario({"a": ("floppy", MORE), "d": ("hd", LESS), "f": ("hd", MORE),
+                       "g": ("hd", MORE)}, r"D:\Program Files") as s:
+            check(s.choose() == (True, "F:"), f"chose {s.choose()}")
+            check(s.recorded() == "F:", f"recorded {s.recorded()}")
+
+    with results.case("ExpandableProgramFilesDirIsIgnored"):
+        # The roomy E: named by an expandable value is not taken; the drive search decides.
+        with Scenario({"e": ("hd", MORE), "d": ("hd", MORE)}, r"E:\Program Files",
+                      "REG_EXPAND_SZ") as s:
+            check(s.choose() == (True, "D:"), f"chose {s.choose()}")
+            check(s.recorded() == "D:", f"recorded {s.recorded()}")
+
+    results.write(winetest.results_path_from_args(sys.argv))
+    return 1 if results.failed() else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
