@@ -121,8 +121,11 @@ void ReadErrorPages(XmlNode* element, ErrorPageTable& table) {
 }
 
 std::string ResolvePath(const std::string& base, const std::string& name) {
-    char separator = base.compare(0, 4, "http") == 0 ? '/' : '\\';
+    bool webAddress = base.compare(0, 4, "http") == 0;
     TextValue joined;
-    JoinPath(joined, base, name, separator, kPathTrimSet);
+    JoinPath(joined, base, name, webAddress ? '/' : '\\', kPathTrimSet);
+    // A web address is no file path: GetFullPathNameA would turn "http://host/page" into
+    // "<current folder>\http:\host\page", which no browser can open.
+    if (webAddress) return joined.str();
     return FullPath(joined.str());
 }

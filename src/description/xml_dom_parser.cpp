@@ -5,6 +5,7 @@
 #include <msxml.h>
 
 #include "core/handles.h"
+#include "core/text_value.h"
 #include "description/xml_parser_win32.h"
 
 namespace {
@@ -142,6 +143,8 @@ public:
 
     // Parses synchronously, without validation and without fetching external entities or
     // DTDs: the file comes from removable media and nothing else may be read for it.
+    // A plain file name is made absolute against the current folder first: Wine's DOM
+    // would otherwise search for it along the search path, program folder first.
     bool Open(const std::string& fileName) override {
         document_->put_async(VARIANT_FALSE);
         document_->put_validateOnParse(VARIANT_FALSE);
@@ -149,7 +152,8 @@ public:
         VARIANT source;
         VariantInit(&source);
         source.vt = VT_BSTR;
-        source.bstrVal = xml_win32::AllocAnsiString(fileName);
+        bool address = fileName.find("://") != std::string::npos;
+        source.bstrVal = xml_win32::AllocAnsiString(address || fileName.empty() ? fileName : FullPath(fileName));
         VARIANT_BOOL loaded = VARIANT_FALSE;
         HRESULT hr = document_->load(source, &loaded);
         VariantClear(&source);
