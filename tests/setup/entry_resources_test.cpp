@@ -1,0 +1,135 @@
+// The resources carried by setup.exe itself: what the set-up uses when the disc has no
+// resource library.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "common/resource_ids.h"
+
+namespace {
+
+std::string BuildPath(const char* relative) {
+    char build[MAX_PATH] = {};
+    GetEnvironmentVariableA("ORTK_BUILD_DIR", build, sizeof build);
+    return std::string(build) + "\\" + relative;
+}
+
+class ProgramResources : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program = LoadLibraryExA(BuildPath("src\\setup\\setup.exe").c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(nullptr, program);
+    }
+    void TearDown() override {
+        if (program) FreeLibrary(program);
+    }
+
+    std::string String(unsigned id) {
+        char buffer[1024] = {};
+        int length = LoadStringA(program, id, buffer, sizeof buffer);
+        return std::string(buffer, length > 0 ? length : 0);
+    }
+
+    std::string Manifest() {
+        HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+        if (!found) return std::string();
+        HGLOBAL data = LoadResource(program, found);
+        return std::string(static_cast<const char*>(LockResource(data)),
+                           SizeofResource(program, found));
+    }
+
+    HMODULE program = nullptr;
+};
+
+struct StringCase {
+    unsigned id;
+    const char* bytes;
+};
+
+// The East Asian names are the bytes of their own code pages (936, 950, 932, 949); the
+// set-up looks for desktop files with exactly these byte strings.
+const StringCase kStrings[] = {
+    {1001, "Vorda Orvalis Tool Kit Installation"},
+    {1007, "Vorda Orvalis Tool Kit Manager"},
+    {5000, "Install Vorda Orvalis Tool Kit"},
+    {5001, "Install Vorda Orvalis Tool Kit"},
+    {5002, "\xc7\xeb\xb0\xb2\xd7\xb0 Vorda Orvalis \xb9\xa4\xbe\xdf\xb0\xfc"},
+    {5003, "\xa1\xa7\xbd\xd0\xa6w\xb8\xcb Vorda Orvalis Tool Kit\xa1\xa8"},
+    {5004, "Installez le kit d'outils Vorda Orvalis"},
+    {5005, "Installieren Sie das Vorda Orvalis Tool Kit"},
+    {5006, "Installazione del Tool Kit di Vorda Orvalis"},
+    {5007, "\x83\x94\x83H\x83\x8b\x83_ Orvalis \x83""c\x81[\x83\x8b \x83L\x83""b\x83g\x82\xcc"
+           "\x83""C\x83\x93\x83X\x83g\x81[\x83\x8b"},
+    {5008, "Vorda Orvalis Tool Kit \xbc\xb3\xc4\xa1"},
+    {5009, "Instalar o Kit de ferramentas Vorda Orvalis"},
+    {5010, "Instale Vorda Orvalis Tool Kit"},
+    {5011, "Vorda Orvalis Tool Kit"},
+    {5012, "Vorda Orvalis Tool Kit"},
+    {5013, "Vorda Orvalis \xb9\xa4\xbe\xdf\xb0\xfc\xa1\xb1"},
+    {5014, "Vorda Orvalis Tool Kit\xa1\xa8"},
+    {5015, "Le kit d'outils Vorda Orvalis"},
+    {5016, "Vorda Orvalis Tool Kit"},
+    {5017, "Del Tool Kit di Vorda Orvalis"},
+    {5018, "Orvalis \x83""c\x81[\x83\x8b \x83L\x83""b\x83g\x82\xcc\x83""C\x83\x93\x83X\x83g"
+           "\x81[\x83\x8b"},
+    {5019, "Vorda Orvalis Tool Kit"},
+    {5020, "Kit de ferramentas Vorda Orvalis"},
+    {5021, "Vorda Orvalis Tool Kit"},
+};
+
+TEST_F(ProgramResources, StringTableGivesBackTheExactBytes) {
+    ASSERT_EQ(1252u, GetACP());
+    for (const StringCase& c : kStrings) {
+        EXPECT_EQ(std::string(c.bytes), String(c.id)) << "string " << c.id;
+    }
+}
+
+TEST_F(ProgramResources, IconAndHandCursorLoad) {
+    for (int size : {16, 32, 48}) {
+        HICON icon = static_cast<HICON>(
+            LoadImageA(program, MAKEINTRESOURCEA(IDI_SETUP), IMAGE_ICON, size, size, 0));
+        ASSERT_NE(nullptr, icon) << size;
+        ICONINFO info = {};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP bitmap = {};
+        GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+        EXPECT_EQ(size, bitmap.bmWidth);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
+    }
+    HCURSOR cursor = static_cast<HCURSOR>(
+        LoadImageA(program, MAKEINTRESOURCEA(IDR_HAND_CURSOR), IMAGE_CURSOR, 0, 0,
+                   LR_DEFAULTSIZE));
+    ASSERT_NE(nullptr, cursor);
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(cursor, &info));
+    EXPECT_FALSE(info.fIcon);
+    // The hot spot is the tip of the pointing finger, near the top.
+    EXPECT_LT(info.yHotspot, 4u);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyCursor(cursor);
+}
+
+TEST_F(ProgramResources, ManifestAsksForHighestRightsWithoutVisualStyles) {
+    std::string manifest = Manifest();
+    ASSERT_FALSE(manifest.empty());
+    EXPECT_NE(std::string::npos, manifest.find("level=\"highestAvailable\""));
+    EXPECT_EQ(std::string::npos, manifest.find("Common-Controls"));
+}
+
+TEST_F(ProgramResources, CarriesAVersionResource) {
+    HRSRC version = FindResourceA(program, MAKEINTRESOURCEA(VS_VERSION_INFO), RT_VERSION);
+    ASSERT_NE(nullptr, version);
+    std::string data(static_cast<const char*>(LockResource(LoadResource(program, version))),
+                     SizeofResource(program, version));
+    // Version texts are wide; look for the original file name among them.
+    std::wstring name = L"setup.exe";
+    std::string wide(reinterpret_cast<const char*>(name.c_str()), name.size() * 2);
+    EXPECT_NE(std::string::npos, data.find(wide));
+}
+
+}  // namespace

@@ -1,0 +1,237 @@
+// The whole set-up program run from a disc folder of the test's own, up to the point where
+// start-up decides: no description, a resource library without the title, a copy already
+// running, and planted libraries that must never load. Pages opened go through the
+// prefix's real shell to the recorder.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "recorder_client.h"
+
+namespace {
+
+const char kProgramTitle[] = "Vorda Orvalis Tool Kit Installation";
+const char kLibraryTitle[] = "Orvalis Test Title";
+
+std::string BuildPath(const std::string& relative) {
+    char build[MAX_PATH] = {};
+    GetEnvironmentVariableA("ORTK_BUILD_DIR", build, sizeof build);
+    return std::string(build) + "\\" + relative;
+}
+
+std::string Lower(std::string text) {
+    if (!text.empty()) CharLowerA(&text[0]);
+    return text;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void WriteText(const std::string& path, const std::string& text) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+            else DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+// A description with one English section whose resource library is lang\res.dll and whose
+// error page for the default code is pages\error.htm.
+const char kDescription[] =
+    "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"
+    "<CD_CLIENT XML_ROOT=\"xml\" CONTENT_ROOT=\"content\">\r\n"
+    "  <LANGUAGE KEY=\"LANG_ENGLISH\" RESOURCEDLL=\"lang\\res.dll\" PACKAGE=\"package\\kit.exe\"\r\n"
+    "            FIRSTVISIT=\"pages\\first.htm\">\r\n"
+    "    <ERROR_PAGE KEY=\"DEFAULT\" PATH=\"pages\\error.htm\"/>\r\n"
+    "  </LANGUAGE>\r\n"
+    "</CD_CLIENT>\r\n";
+
+// Window class and title of a running set-up, with an owned screen as its last active pop-up.
+class RunningCopy {
+public:
+    explicit RunningCopy(const char* title) {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "OrvalisToolKit";
+        RegisterClassA(&windowClass);
+        main_ = CreateWindowExA(0, "OrvalisToolKit", title, WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                                100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        screen_ = CreateWindowExA(0, "STATIC", "screen", WS_POPUP | WS_CAPTION, 50, 50, 200,
+                                  100, main_, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ShowWindow(main_, SW_SHOW);
+        ShowWindow(screen_, SW_SHOW);
+        SetForegroundWindow(screen_);
+        // Another program's window in front, as when the user switched away.
+        other_ = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_CAPTION, 300, 300, 200,
+                                 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ShowWindow(other_, SW_SHOW);
+        SetForegroundWindow(other_);
+    }
+    ~RunningCopy() {
+        DestroyWindow(other_);
+        DestroyWindow(screen_);
+        DestroyWindow(main_);
+        UnregisterClassA("OrvalisToolKit", GetModuleHandleA(nullptr));
+    }
+    HWND screen() const { return screen_; }
+    HWND other() const { return other_; }
+
+private:
+    HWND main_ = nullptr;
+    HWND screen_ = nullptr;
+    HWND other_ = nullptr;
+};
+
+class SetupRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string id = std::to_string(GetCurrentProcessId());
+        disc = "C:\\ortk-disc-" + id;
+        elsewhere = "C:\\ortk-elsewhere-" + id;
+        for (const std::string& folder : {disc, disc + "\\lang", disc + "\\pages", elsewhere})
+            CreateDirectoryA(folder.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(BuildPath("src\\setup\\setup.exe").c_str(),
+                              (disc + "\\setup.exe").c_str(), FALSE));
+        WriteText(disc + "\\pages\\error.htm", "<html>error</html>");
+        log = elsewhere + "\\recorder.log";
+        ASSERT_TRUE(recorder::RegisterAssociations(log));
+    }
+    void TearDown() override {
+        RemoveTree(disc);
+        RemoveTree(elsewhere);
+    }
+
+    void UseDescription() { WriteText(disc + "\\cd_client.qxml", kDescription); }
+    void UseLibrary(const char* built) {
+        ASSERT_TRUE(CopyFileA(BuildPath(std::string("tests\\setup\\") + built).c_str(),
+                              (disc + "\\lang\\res.dll").c_str(), FALSE));
+    }
+
+    // Runs the disc's setup.exe to its end, pumping this thread's messages meanwhile (the
+    // stand-in windows belong to it); the exit code.
+    DWORD RunSetup(const std::string& currentFolder) {
+        std::string commandLine = "\"" + disc + "\\setup.exe\"";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0,
+                            nullptr, currentFolder.c_str(), &startup, &process))
+            return 0xFFFFFFFF;
+        CloseHandle(process.hThread);
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < 60000) {
+            DWORD woken = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 1000, QS_ALLINPUT);
+            if (woken == WAIT_OBJECT_0) break;
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        }
+        DWORD code = 0xFFFFFFFE;
+        if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
+        else GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hProcess);
+        return code;
+    }
+
+    void ExpectNoPage(int line) {
+        auto records = recorder::WaitForRecords(log, 1, 4000);
+        EXPECT_TRUE(records.empty()) << "called from line " << line << ": opened "
+                                     << (records.empty() ? "" : records[0].arguments);
+    }
+
+    std::string disc;
+    std::string elsewhere;
+    std::string log;
+};
+
+TEST_F(SetupRun, WithoutDescriptionEndsQuietly) {
+    EXPECT_EQ(0u, RunSetup(disc));
+    ExpectNoPage(__LINE__);
+}
+
+TEST_F(SetupRun, LibraryWithoutTitleOpensTheDefaultErrorPage) {
+    UseDescription();
+    UseLibrary("entry_untitled_library.dll");
+    EXPECT_EQ(0u, RunSetup(disc));
+    auto records = recorder::WaitForRecords(log, 1, 20000);
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ(Lower(disc + "\\pages\\error.htm"), Lower(recorder::Unquoted(records[0].arguments)));
+    EXPECT_TRUE(Exists(disc + "\\lang\\res.dll.loaded"));
+}
+
+TEST_F(SetupRun, SecondCopyBringsTheFirstToTheFront) {
+    // The resource library is there but no library (an empty file), so the title the
+    // running copy is found by comes from the program itself.
+    UseDescription();
+    WriteText(disc + "\\lang\\res.dll", "");
+    RunningCopy running(kProgramTitle);
+    ASSERT_EQ(running.other(), GetForegroundWindow());
+    EXPECT_EQ(0u, RunSetup(disc));
+    EXPECT_EQ(running.screen(), GetForegroundWindow());
+    ExpectNoPage(__LINE__);
+}
+
+TEST_F(SetupRun, ResourceLibraryReplacesTheProgramsStrings) {
+    // The library's title decides: a window with the program's own title is another
+    // product's set-up, so this run does not stop at it. It ends at the missing title
+    // of the library instead, which proves the library was used.
+    UseDescription();
+    UseLibrary("entry_untitled_library.dll");
+    RunningCopy running(kProgramTitle);
+    EXPECT_EQ(0u, RunSetup(disc));
+    EXPECT_EQ(1u, recorder::WaitForRecords(log, 1, 20000).size());
+}
+
+TEST_F(SetupRun, PlantedLibrariesNeverLoadButTheResourceLibraryDoes) {
+    // uxtheme.dll is loaded by name by the window system and the common controls; Wine is
+    // told to prefer a native copy for setup.exe, as Windows would take one found first.
+    UseDescription();
+    UseLibrary("entry_titled_library.dll");
+    std::string planted = BuildPath("tests\\setup\\entry_planted_library.dll");
+    RunningCopy running(kLibraryTitle);
+
+    // Per program, so that only setup.exe prefers the native library.
+    const char overrides[] = "Software\\Wine\\AppDefaults\\setup.exe\\DllOverrides";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, overrides, 0, nullptr, 0,
+                                             KEY_WRITE, nullptr, &key, nullptr));
+    const char order[] = "native,builtin";
+    RegSetValueExA(key, "uxtheme", 0, REG_SZ, reinterpret_cast<const BYTE*>(order), sizeof order);
+    RegCloseKey(key);
+
+    // Next to the program, then in the current folder alone.
+    for (const std::string& place : {disc, elsewhere}) {
+        std::string copy = place + "\\uxtheme.dll";
+        ASSERT_TRUE(CopyFileA(planted.c_str(), copy.c_str(), FALSE));
+        DeleteFileA((disc + "\\lang\\res.dll.loaded").c_str());
+        SetForegroundWindow(running.other());
+        EXPECT_EQ(0u, RunSetup(elsewhere)) << place;
+        EXPECT_FALSE(Exists(copy + ".loaded")) << place;
+        EXPECT_TRUE(Exists(disc + "\\lang\\res.dll.loaded")) << place;
+        // The title from the library found the running copy.
+        EXPECT_EQ(running.screen(), GetForegroundWindow()) << place;
+        DeleteFileA(copy.c_str());
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, overrides);
+    ExpectNoPage(__LINE__);
+}
+
+}  // namespace
