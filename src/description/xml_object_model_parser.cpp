@@ -150,4 +150,12 @@ std::unique_ptr<XmlParser> CreateObjectModelParser() {
     return std::make_unique<ObjectModelParser>(std::move(document));
 }
 
+std::unique_ptr<XmlParser> ObjectModelParserOver(IXMLDocument2* document) {
+    if (!document) return nullptr;
+    ComPtr<IXMLDocument2> owned;
+    document->AddRef();
+    *owned.put() = document;
+    return std::make_unique<ObjectModelParser>(std::move(owned));
+}
+
 }  // namespace xml_win32

@@ -10,11 +10,15 @@
 #include "description/component_error.h"
 #include "description/xml_element_source.h"
 
+struct IXMLDocument2;
+
 namespace xml_win32 {
 
 // The SDK's XML object model: CLSID_XMLDocument with IXMLDocument2. Null when the
 // component or the interface is not there.
 std::unique_ptr<XmlParser> CreateObjectModelParser();
+// The same over a document object the caller already has (it takes a reference of its own).
+std::unique_ptr<XmlParser> ObjectModelParserOver(IXMLDocument2* document);
 // The platform's XML DOM (DOMDocument, IXMLDOMDocument), copied by the same rules.
 std::unique_ptr<XmlParser> CreateDomParser();
 
