@@ -475,12 +475,14 @@ def draw_clip(path):
         reveal = min(1.0, i / (COUNT * 0.8))
         image = splash_picture(t, W, H, reveal=reveal)
         rgb.append(image.resize((W, H), Image.LANCZOS))
-    # one palette for every frame, made from the first, middle and last frames together
-    sheet = Image.new("RGB", (W, H * 3))
-    for n, frame in enumerate((rgb[0], rgb[COUNT // 2], rgb[-1])):
+    # One palette for every frame, made from a sheet of every third frame, so that the
+    # colours of the fade-in are in it; no dithering, which would make edges crawl.
+    samples = rgb[::3] + [rgb[-1]]
+    sheet = Image.new("RGB", (W, H * len(samples)))
+    for n, frame in enumerate(samples):
         sheet.paste(frame, (0, H * n))
-    palette = sheet.convert("P", palette=Image.ADAPTIVE, colors=256)
-    frames = [frame.quantize(palette=palette, dither=Image.FLOYDSTEINBERG) for frame in rgb]
+    palette = sheet.quantize(colors=256, method=Image.MEDIANCUT)
+    frames = [frame.quantize(palette=palette, dither=Image.NONE) for frame in rgb]
     write_avi(path, frames, 100000)  # 10 frames a second, three seconds in all
 
 

@@ -284,6 +284,7 @@ def licence_cases(prefix, display, lang):
 
 
 def licence_reject(prefix, display, lang):
+    os.makedirs(prefix.c_path("work"), exist_ok=True)
     with open(os.path.join(prefix.c_path("work"), "whole.txt"), "wb") as f:
         f.write(licence_text(3000))
     host = Host(prefix, display, "license", lang, ["--license", "whole.txt"])
@@ -323,6 +324,7 @@ def splash_run(prefix, display, lang, args, shot, escape=False):
 
 
 def splash_cases(prefix, display, lang):
+    os.makedirs(prefix.c_path("host"), exist_ok=True)
     shutil.copy(CLIP, os.path.join(prefix.c_path("host"), "splash.avi"))
     # The language's clip is missing: the root element's plays, once, for six seconds.
     result, state = splash_run(prefix, display, lang,
