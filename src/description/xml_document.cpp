@@ -57,9 +57,8 @@ int XmlNode::ReadAttributes() {
     for (long i = 0; i < count; ++i) {
         std::string name, value;
         if (!list->Item(i, name, value)) continue;
-        // emplace leaves an existing entry alone: the first of two equal names stays.
-        auto found = attributes.find(name);
-        if (found != attributes.end()) continue;
+        // The first of two equal names stays.
+        if (attributes.count(name) != 0) continue;
         attributes.emplace(name, std::make_unique<XmlAttribute>(name, std::move(value)));
     }
     return 1;

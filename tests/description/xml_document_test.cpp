@@ -194,16 +194,6 @@ TEST_F(XmlTree, SecondLoadReplacesTheTreeAndCloseEmptiesIt) {
     EXPECT_EQ(document.Close(), 1);
 }
 
-TEST_F(XmlTree, ReadAttributesNeedsAnElement) {
-    XmlNode node;
-    node.attributes.emplace("A", std::make_unique<XmlAttribute>("A", "kept"));
-    EXPECT_EQ(node.ReadAttributes(), 0);
-    EXPECT_EQ(node.FindAttribute("A")->value, "kept");
-    EXPECT_EQ(node.Build(5, true), 1);
-    EXPECT_EQ(node.Clear(), 1);
-    EXPECT_TRUE(node.Attributes().empty());
-}
-
 TEST_F(XmlTree, FindDescendantsStopsAtTheFirstNodeInTagOrderThatHasMatches) {
     const XmlNode& root = Load(
         "<R><C><ERROR_PAGE N=\"c1\"/></C><B><X/><ERROR_PAGE N=\"b1\"/><ERROR_PAGE N=\"b2\"/></B>"
