@@ -84,18 +84,6 @@ TEST_F(KitComponents, BothGroupsCanBeCreatedOnlyWhileEveryClassIsRegistered) {
     EXPECT_FALSE(CheckKitClasses(2));
 }
 
-TEST_F(KitComponents, TableHasFiveClassesInGroupOneAndTwoInGroupTwo) {
-    int counts[3] = {};
-    for (const KitClass& row : kKitClasses) ++counts[row.group];
-    EXPECT_EQ(counts[1], 5);
-    EXPECT_EQ(counts[2], 2);
-    for (std::size_t i = 0; i < kKitClassCount; ++i)
-        for (std::size_t j = i + 1; j < kKitClassCount; ++j) {
-            EXPECT_FALSE(IsEqualGUID(kKitClasses[i].classId, kKitClasses[j].classId));
-            EXPECT_FALSE(IsEqualGUID(kKitClasses[i].interfaceId, kKitClasses[j].interfaceId));
-        }
-}
-
 struct VersionCase {
     const char* answer;
     bool current;
@@ -163,34 +151,6 @@ TEST_F(KitComponents, StandDownAnswerFollowsTheKitSetting) {
     ASSERT_TRUE(PutDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDownResult", 0x80004005));
     VariantInit(&answer);
     EXPECT_EQ(state->QueryStandDown(&answer), E_FAIL);
-}
-
-TEST_F(KitComponents, KitStateReportsWhatTheSetUpRecorded) {
-    const char client[] = "Software\\VORDA\\OrvalisToolKit\\ClientInstall";
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, "Software\\VORDA\\OrvalisTOOLKIT",
-                          "Installation_Directory", "C:\\Kit"));
-    ASSERT_TRUE(PutDword(HKEY_LOCAL_MACHINE, client, "ClientInstalled", 1));
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, client, "NPPath1", "C:\\one"));
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, client, "NPPath2", "C:\\two"));
-    ComPtr<IKitState> state;
-    Create(1, 2, state);
-    VARIANT answer;
-    VariantInit(&answer);
-    state->get_KitFolder(&answer);
-    EXPECT_EQ(VariantText(answer), "C:\\Kit");
-    VariantClear(&answer);
-    state->get_Installed(&answer);
-    EXPECT_EQ(answer.vt, VT_BOOL);
-    EXPECT_EQ(answer.boolVal, VARIANT_TRUE);
-    state->get_PluginFolderCount(&answer);
-    EXPECT_EQ(VariantText(answer), "2");
-    VARIANT index;
-    VariantInit(&index);
-    index.vt = VT_I4;
-    index.lVal = 2;
-    state->GetPluginFolder(index, &answer);
-    EXPECT_EQ(VariantText(answer), "C:\\two");
-    VariantClear(&answer);
 }
 
 TEST_F(KitComponents, CheckerCanBeCalledByNameThroughIDispatch) {

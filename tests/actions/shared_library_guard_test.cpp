@@ -60,11 +60,4 @@ TEST_F(SharedLibraryCount, CountStoredAsAnotherTypeIsReplacedByTen) {
     ExpectCount(10, __LINE__);
 }
 
-TEST_F(SharedLibraryCount, GuardKnowsTheSystemFolder) {
-    SharedLibraryGuard guard;
-    char folder[MAX_PATH];
-    GetSystemDirectoryA(folder, MAX_PATH);
-    EXPECT_EQ(guard.systemFolder(), folder);
-}
-
 }  // namespace

@@ -72,25 +72,6 @@ TEST_F(TargetFolderRegistry, RoomyProgramFilesFolderIsChosenAndRecorded) {
     EXPECT_EQ(Recorded(), "C:\\Program Files\\Vorda\\OrvalisToolkit");
 }
 
-TEST(TargetFolderDrives, PrefixDrivesAreListedAndTyped) {
-    TargetFolder target;
-    target.ListDrives();
-    const char* slots = target.driveLetters();
-    EXPECT_EQ(slots['C' - 'A'], 'C');
-    EXPECT_EQ(slots['Z' - 'A'], 'Z');
-    DWORD present = GetLogicalDrives();
-    for (int i = 0; i < 26; ++i) EXPECT_EQ(slots[i] != 0, (present >> i & 1) != 0) << char('A' + i);
-    EXPECT_TRUE(target.IsAcceptedDriveType("C:"));
-    // A letter with no drive behind it is "no root directory", which is accepted.
-    for (int i = 0; i < 26; ++i)
-        if (!(present >> i & 1)) {
-            const char drive[3] = {char('A' + i), ':', 0};
-            EXPECT_TRUE(target.IsAcceptedDriveType(drive)) << drive;
-            EXPECT_FALSE(target.HasEnoughSpace(drive)) << drive;
-            break;
-        }
-}
-
 TEST(TargetFolderDrives, EmptyOrMissingNameHasNoRoom) {
     TargetFolder target;
     EXPECT_FALSE(target.HasEnoughSpace(""));
