@@ -114,6 +114,16 @@ TEST_F(ProgramResources, IconAndHandCursorLoad) {
     DestroyCursor(cursor);
 }
 
+TEST_F(ProgramResources, CarriesTheEnglishScreens) {
+    // Templates and backgrounds of every screen, for a disc without a resource library.
+    const int templates[] = {104, 109, 112, 113, 232};
+    for (int id : templates)
+        EXPECT_NE(nullptr, FindResourceA(program, MAKEINTRESOURCEA(id), RT_DIALOG)) << id;
+    const int bitmaps[] = {224, 236, 246, 247, 250};
+    for (int id : bitmaps)
+        EXPECT_NE(nullptr, FindResourceA(program, MAKEINTRESOURCEA(id), RT_BITMAP)) << id;
+}
+
 TEST_F(ProgramResources, ManifestAsksForHighestRightsWithoutVisualStyles) {
     std::string manifest = Manifest();
     ASSERT_FALSE(manifest.empty());
