@@ -1,0 +1,105 @@
+#!/usr/bin/python3
+"""The road of one run for a French user on a machine without the kit, then a second run
+on the same machine."""
+import os
+import re
+import shutil
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import winetest  # noqa: E402
+from e2e_support import (CLIENT_KEY, PRODUCT_KEY, TITLES, SetupRun, check,  # noqa: E402
+                         check_equal, disc_dir, go_through)
+
+NAVIGATOR = r"HKEY_LOCAL_MACHINE\Software\Netscape\Netscape Navigator"
+PLUGINS_45 = r"C:\Program Files\Netscape\Communicator\Program\Plugins"
+PLUGINS_47 = r"C:\Program Files\Netscape 4.7\Program\Plugins"
+KIT_FOLDER = r"C:\Program Files\Vorda\OrvalisToolkit"
+SETTINGS_KEY = r"HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisTOOLKit\Settings"
+START_LINE = re.compile(r"\r\nCD : DEBUG START Date: [ \d]\d:[ \d]\d:\d{4} Time: [ \d]\d:[ \d]\d\r\n")
+
+
+def french_road_then_second_run():
+    with SetupRun("french-road", lang="fr_FR.UTF-8") as run:
+        run.reg_value(NAVIGATOR + r"\4.5 (en)\Main", "Plugins Directory", PLUGINS_45)
+        run.reg_value(NAVIGATOR + r"\4.7 (en)\Main", "Plugins Directory", PLUGINS_47)
+        run.put_on_desktop("Installez le kit d'outils Vorda Orvalis.lnk")
+        run.start()
+        go_through(run, lang="fr")
+        check_equal(run.wait_exit(), 0, "exit code")
+
+        # French screens, in order, under the French title.
+        check_equal(run.kinds(), ["welcome", "licence", "progress"], "screens")
+        check_equal(run.pages_opened(), [r"pages\fr\premiere_visite.htm"], "pages opened")
+
+        registry = run.registry()
+        disc = winetest.to_windows_path(disc_dir())
+        client = {
+            "NPPath1": PLUGINS_45,
+            "NPPath2": PLUGINS_47,
+            "LocalContentRoot": disc + "\\content",
+            "LocalXMLPath": disc + "\\xml",
+            "UninstallDisplayName": "Gestionnaire du kit d'outils Vorda Orvalis",
+            "InstalledLanguage": 0x040C,
+            "ClientInstalled": 1,
+            "CancelPressed": 0,
+        }
+        for name, expected in client.items():
+            check_equal(registry.data(CLIENT_KEY, name), expected, name)
+        check_equal((registry.data(CLIENT_KEY, "BinaryRoot") or "").lower(), disc.lower(), "BinaryRoot")
+        check(registry.data(CLIENT_KEY, "ClientHandle"), "ClientHandle not written")
+        check(registry.get(CLIENT_KEY, "InstallStatus") is not None, "InstallStatus not written")
+        check_equal(registry.data(PRODUCT_KEY, "Installation_Directory"), KIT_FOLDER,
+                    "Installation_Directory")
+        # The disc's registry script was imported after the package.
+        check_equal(registry.data(SETTINGS_KEY, "Channel"), "release", "ORTK.REG imported")
+
+        desktop = run.desktop_files()
+        check("Le kit d'outils Vorda Orvalis.lnk" in desktop, f"shortcut not retitled: {desktop}")
+        check("Installez le kit d'outils Vorda Orvalis.lnk" not in desktop, "old shortcut left")
+
+        first_log = run.log_text()
+        check(first_log is not None and START_LINE.search(first_log), "no log section")
+        check("Not enough disk space" not in first_log and "Desktopwindow" not in first_log,
+              "unexpected log line:\n" + first_log)
+        first_sections = first_log.count("CD : DEBUG START")
+        check_equal(first_sections, first_log.count("CD : DEBUG END   "), "sections ended")
+        launches_before = len(run.launches())
+
+        # Second run on the same machine: one browser version fewer, and the kit's tray
+        # program (a recorder standing in for it) in the recorded kit folder.
+        run.prefix.reg_delete(NAVIGATOR + r"\4.7 (en)")
+        kit = run.prefix.c_path("Program Files", "Vorda", "OrvalisToolkit")
+        os.makedirs(kit, exist_ok=True)
+        shutil.copy(os.path.join(winetest.build_dir(), "tests", "support", "recorder.exe"),
+                    os.path.join(kit, "vxtray.exe"))
+        with SetupRun("french-road-second", keep_prefix=run.prefix) as again:
+            again.launch_log = run.launch_log
+            again.start()
+            check(go_through(again, lang="fr", welcome="stop") is None, "went past welcome")
+            check_equal(again.wait_exit(), 0, "second run's exit code")
+
+        launches = run.launches()[launches_before:]
+        check(any(p.lower().endswith("\\vxtray.exe") and a.strip() == "-Kill" for p, a in launches),
+              f"tray program not asked to stop: {launches}")
+        registry = run.registry()
+        check_equal(registry.data(CLIENT_KEY, "NPPath1"), PLUGINS_45, "NPPath1 after the second run")
+        check_equal(registry.data(CLIENT_KEY, "NPPath2"), PLUGINS_47, "NPPath2 left from the first run")
+
+        second_log = run.log_text()
+        check(second_log.startswith(first_log), "the second run did not append to the log")
+        added = second_log[len(first_log):]
+        check(START_LINE.match(added), "new section does not start with an empty line:\n" + added)
+        check(added.count("CD : DEBUG START") >= 1 and added.endswith("\r\n"), "no new section")
+
+
+def main():
+    results = winetest.Results("e2e_french_road")
+    with results.case("FrenchRoadThenSecondRun"):
+        french_road_then_second_run()
+    results.write(winetest.results_path_from_args(sys.argv))
+    return 1 if results.failed() else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,144 @@
+#!/usr/bin/python3
+"""The ways a run can end before the package runs: each row of the outcome table, from a
+fresh prefix, with the final page and the error page observed through the shell."""
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import winetest  # noqa: E402
+from e2e_support import (CLIENT_KEY, PRODUCT_KEY, SYSTEM_KEY, TITLES, BIG_SCREEN,  # noqa: E402
+                         SMALL_SCREEN, SetupRun, check, check_equal, go_through, disc_dir)
+
+EN = TITLES["en"]
+
+
+def medium_recorded(registry):
+    disc = winetest.to_windows_path(disc_dir())
+    check_equal(registry.data(CLIENT_KEY, "LocalContentRoot"), disc + "\\content", "LocalContentRoot")
+    check_equal(registry.data(CLIENT_KEY, "LocalXMLPath"), disc + "\\xml", "LocalXMLPath")
+    check_equal((registry.data(CLIENT_KEY, "BinaryRoot") or "").lower(), disc.lower(), "BinaryRoot")
+    check_equal(registry.data(CLIENT_KEY, "UninstallDisplayName"), "Vorda Orvalis Tool Kit Manager",
+                "UninstallDisplayName")
+
+
+def nothing_recorded(registry):
+    for name in ("BinaryRoot", "LocalContentRoot", "InstalledLanguage", "ClientInstalled"):
+        check(registry.get(CLIENT_KEY, name) is None, f"{name} written: {registry.get(CLIENT_KEY, name)}")
+    check(registry.get(PRODUCT_KEY, "Installation_Directory") is None, "Installation_Directory written")
+
+
+def stand_down():
+    with SetupRun("stand-down") as run:
+        run.register_kit(stand_down=1)
+        run.start()
+        check_equal(run.watch_until_exit(EN, timeout=40), 0, "exit code")
+        check_equal(run.kinds(), [], "windows shown")
+        check_equal(run.pages_opened(), [], "pages opened")
+        nothing_recorded(run.registry())
+
+
+def rights_key_not_writable():
+    # HKLM\Software opens for reading only, as for a user without administrator rights.
+    with SetupRun("rights-key") as run:
+        tool = os.path.join(winetest.build_dir(), "tests", "e2e", "key_rights.exe")
+        run.start(launcher=[tool, "Software"])
+        check_equal(run.watch_until_exit(EN, timeout=60), 0, "exit code (1: key not locked)")
+        check_equal(run.kinds(), ["splash"], "windows shown")
+        check_equal(run.pages_opened(), [r"pages\en\error_rights.htm"], "pages opened")
+        nothing_recorded(run.registry())
+
+
+def rights_windows_folder_read_only():
+    # The Windows folder on a read-only mount: no probe file can be created there.
+    with SetupRun("rights-folder") as run:
+        windows = run.prefix.c_path("windows")
+        run.start(wrapper=f"mount --bind '{windows}' '{windows}' && "
+                          f"mount -o remount,bind,ro '{windows}'")
+        check_equal(run.watch_until_exit(EN, timeout=60), 0, "exit code")
+        check_equal(run.kinds(), ["splash"], "windows shown")
+        check_equal(run.pages_opened(), [r"pages\en\error_rights.htm"], "pages opened")
+        check(not [n for n in os.listdir(windows) if n.endswith(".zpm")], "probe file left")
+        nothing_recorded(run.registry())
+
+
+def kit_current():
+    with SetupRun("kit-current") as run:
+        run.register_kit()
+        run.start()
+        check_equal(run.watch_until_exit(EN, timeout=60), 0, "exit code")
+        check_equal(run.kinds(), ["splash"], "windows shown")
+        check_equal(run.pages_opened(), [r"pages\en\welcome_back.htm"], "pages opened")
+        registry = run.registry()
+        medium_recorded(registry)
+        check(registry.get(CLIENT_KEY, "ClientInstalled") is None, "ClientInstalled written")
+        check(registry.get(PRODUCT_KEY, "Installation_Directory") is None,
+              "Installation_Directory written")
+
+
+def no_drive_with_room():
+    # The program files folder on a small volume, the other drives a network drive and the
+    # disc's CD-ROM drive: no place has 30 MiB.
+    with SetupRun("no-room") as run:
+        small = os.path.join(run.prefix.root, "small")
+        os.makedirs(small)
+        os.symlink(small, os.path.join(run.prefix.path, "dosdevices", "d:"))
+        run.reg_value(r"HKEY_LOCAL_MACHINE\Software\Wine\Drives", "c:", "network")
+        run.reg_value(r"HKEY_LOCAL_MACHINE\Software\Wine\Drives", "z:", "cdrom")
+        run.reg_value(SYSTEM_KEY, "ProgramFilesDir", r"D:\Program Files")
+        run.start(wrapper=f"mount -t tmpfs -o size=8m ortk-small '{small}' && "
+                          f"mkdir -p '{small}/Program Files'")
+        check_equal(run.watch_until_exit(EN, timeout=60), 0, "exit code")
+        check_equal(run.kinds(), ["splash"], "windows shown")
+        check_equal(run.pages_opened(), [r"pages\en\error.htm"], "pages opened")
+        registry = run.registry()
+        medium_recorded(registry)
+        check(registry.get(PRODUCT_KEY, "Installation_Directory") is None,
+              "Installation_Directory written")
+        check("\tNot enough disk space\r\n" in (run.log_text() or ""), "log line missing")
+
+
+def welcome_declined():
+    with SetupRun("welcome-declined") as run:
+        run.start()
+        check(go_through(run, welcome="stop") is None, "went past the welcome screen")
+        check_equal(run.wait_exit(), 0, "exit code")
+        check_equal(run.kinds(), ["welcome", "question"], "screens")
+        check_equal(run.pages_opened(), [], "pages opened")
+        registry = run.registry()
+        medium_recorded(registry)
+        check_equal(registry.data(PRODUCT_KEY, "Installation_Directory"),
+                    r"C:\Program Files\Vorda\OrvalisToolkit", "Installation_Directory")
+        check(registry.get(CLIENT_KEY, "InstalledLanguage") is None, "InstalledLanguage written")
+
+
+def licence_declined():
+    with SetupRun("licence-declined") as run:
+        run.start()
+        check(go_through(run, licence="stop") is None, "went past the licence screen")
+        check_equal(run.wait_exit(), 0, "exit code")
+        check_equal(run.kinds(), ["welcome", "licence", "question"], "screens")
+        check_equal(run.pages_opened(), [], "pages opened")
+        registry = run.registry()
+        check(registry.get(CLIENT_KEY, "InstalledLanguage") is None, "InstalledLanguage written")
+        check(registry.get(CLIENT_KEY, "ClientHandle") is None, "the progress screen opened")
+
+
+def main():
+    results = winetest.Results("e2e_outcomes")
+    for name, scenario in [
+        ("StandDownAnswersTrue", stand_down),
+        ("RightsCheckFailsOnReadOnlySoftwareKey", rights_key_not_writable),
+        ("RightsCheckFailsOnReadOnlyWindowsFolder", rights_windows_folder_read_only),
+        ("KitCurrentOpensAfterFirstVisitOnly", kit_current),
+        ("NoDriveWithRoomOpensDefaultErrorPage", no_drive_with_room),
+        ("WelcomeDeclinedEndsQuietly", welcome_declined),
+        ("LicenceDeclinedEndsQuietly", licence_declined),
+    ]:
+        with results.case(name):
+            scenario()
+    results.write(winetest.results_path_from_args(sys.argv))
+    return 1 if results.failed() else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,96 @@
+#!/usr/bin/python3
+"""Runs that reach the package installer: a completed installation, one cancelled on the
+progress screen, and the whole run forced with -R over a kit that is already current."""
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import winetest  # noqa: E402
+from e2e_support import (CLIENT_KEY, PRODUCT_KEY, SAMPLE_PACKAGE_KEY, TITLES,  # noqa: E402
+                         SetupRun, check, check_equal, go_through)
+
+KIT_FOLDER = r"C:\Program Files\Vorda\OrvalisToolkit"
+SHARED_DLLS = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\SharedDLLs"
+
+
+def image_help_count(registry):
+    for name, (kind, data) in registry.values(SHARED_DLLS).items():
+        if name.endswith("\\imagehlp.dll"):
+            return data
+    return None
+
+
+def completed():
+    with SetupRun("completed") as run:
+        run.put_on_desktop("Install Vorda Orvalis Tool Kit.lnk")
+        run.start()
+        go_through(run)
+        check_equal(run.wait_exit(), 0, "exit code")
+        check_equal(run.kinds(), ["welcome", "licence", "progress"], "screens")
+        check_equal(run.pages_opened(), [r"pages\en\first_visit.htm"], "pages opened")
+        registry = run.registry()
+        check_equal(registry.data(CLIENT_KEY, "ClientInstalled"), 1, "ClientInstalled")
+        check_equal(registry.data(CLIENT_KEY, "InstalledLanguage"), 0x0409, "InstalledLanguage")
+        check_equal(registry.data(PRODUCT_KEY, "Installation_Directory"), KIT_FOLDER,
+                    "Installation_Directory")
+        check_equal(registry.data(SAMPLE_PACKAGE_KEY, "CommandLine"), " -r -s", "package command line")
+        check((image_help_count(registry) or 0) >= 10, "ImageHlp.dll count below 10")
+        desktop = run.desktop_files()
+        check("Vorda Orvalis Tool Kit.lnk" in desktop and
+              "Install Vorda Orvalis Tool Kit.lnk" not in desktop, f"desktop: {desktop}")
+        # The package installed into the kit folder.
+        kit = run.prefix.c_path("Program Files", "Vorda", "OrvalisToolkit")
+        check(os.path.isdir(kit) and os.listdir(kit), "nothing installed in the kit folder")
+        log = run.log_text() or ""
+        check("Desktopwindow cannot find" not in log, "shortcut reported missing")
+
+
+def progress_cancelled():
+    with SetupRun("progress-cancelled") as run:
+        run.put_on_desktop("Install Vorda Orvalis Tool Kit.lnk")
+        run.package_mode("long", seconds=40, cleanup_seconds=1)
+        run.start()
+        go_through(run, progress="cancel")
+        started = time.time()
+        check_equal(run.wait_exit(), 0, "exit code")
+        check(time.time() - started < 35, "the package was not stopped by the cancel request")
+        check_equal(run.kinds(), ["welcome", "licence", "progress", "question"], "screens")
+        check_equal(run.pages_opened(), [], "pages opened")
+        registry = run.registry()
+        check_equal(registry.data(CLIENT_KEY, "CancelPressed"), 4, "CancelPressed")
+        check_equal(registry.data(CLIENT_KEY, "InstalledLanguage"), 0x0409, "InstalledLanguage")
+        check(registry.get(CLIENT_KEY, "ClientInstalled") is None, "ClientInstalled written")
+        check("Install Vorda Orvalis Tool Kit.lnk" in run.desktop_files(), "shortcut retitled")
+
+
+def forced_over_current_kit():
+    # No installation shortcut on the desktop this time: only the log notices.
+    with SetupRun("forced") as run:
+        run.register_kit()
+        run.start(["-R"])
+        go_through(run)
+        check_equal(run.wait_exit(), 0, "exit code")
+        check_equal(run.kinds(), ["welcome", "licence", "progress"], "screens")
+        check_equal(run.pages_opened(), [r"pages\en\first_visit.htm"], "pages opened")
+        registry = run.registry()
+        check_equal(registry.data(CLIENT_KEY, "ClientInstalled"), 1, "ClientInstalled")
+        check("\tDesktopwindow cannot find or No lnk file found\r\n" in (run.log_text() or ""),
+              "missing shortcut not logged")
+
+
+def main():
+    results = winetest.Results("e2e_package_runs")
+    for name, scenario in [
+        ("CompletedOpensFirstVisit", completed),
+        ("ProgressCancelledEndsQuietly", progress_cancelled),
+        ("ForcedRunOverCurrentKitInstalls", forced_over_current_kit),
+    ]:
+        with results.case(name):
+            scenario()
+    results.write(winetest.results_path_from_args(sys.argv))
+    return 1 if results.failed() else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
