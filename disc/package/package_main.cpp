@@ -157,9 +157,13 @@ private:
 
 }  // namespace
 
+// A crash ends the process at once with the exception code: no debugger is started and
+// no error box waits for a user (Wine would start its debugger despite the error mode).
+LONG WINAPI EndOnCrash(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // A crash ends the process without a debugger or error box, so nothing waits on a user.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    SetUnhandledExceptionFilter(EndOnCrash);
     WriteString(kSettingsSubkey, "CommandLine", GetCommandLineA());
     return SamplePackage().Run();
 }

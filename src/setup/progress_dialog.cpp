@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/result_codes.h"
+#include "core/text_value.h"
 #include "screens/confirm_exit_dialog.h"
 #include "screens/screen_ids.h"
 
@@ -16,6 +17,24 @@ constexpr int kStartPosition = 1;
 constexpr COLORREF kBarColor = 0x00000000;
 constexpr COLORREF kBarBackground = 0x00FEF7F9;
 constexpr int kTimerStopPercent = 80;
+
+using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+
+// A themed progress bar ignores the bar and background colours: the bar is drawn
+// classic. The theme library exists only on newer systems, so it is looked up at run
+// time, from the system folder.
+void DrawClassic(HWND control) {
+    char folder[MAX_PATH];
+    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    TextValue path;
+    JoinPath(path, folder, "uxtheme.dll", '\\', kPathTrimSet);
+    UniqueModule themes(LoadLibraryA(path.c_str()));
+    if (!themes) return;
+    auto setTheme = reinterpret_cast<SetWindowThemeFn>(
+        reinterpret_cast<void*>(GetProcAddress(themes.get(), "SetWindowTheme")));
+    if (setTheme) setTheme(control, L" ", L" ");
+}
 
 }  // namespace
 
@@ -92,6 +111,7 @@ void ProgressDialog::SetUpProgressBar() {
     HWND bar = GetDlgItem(window, IDC_PROGRESS_BAR);
     if (!bar) return;
     progressBar.Subclass(bar);
+    DrawClassic(bar);
     SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, kRangeUpper));
     SendMessageA(bar, PBM_SETSTEP, 1, 0);
     SendMessageA(bar, PBM_SETPOS, kStartPosition, 0);

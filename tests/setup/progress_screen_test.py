@@ -1,0 +1,326 @@
+#!/usr/bin/python3
+"""The progress screen end to end under Wine: the screen host shows it owned by a hidden
+window, the sample package installer runs under it, and real mouse clicks on the painted
+faces answer it. Every run has its own prefix and Xvfb display.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+import winetest
+
+BUILD = winetest.build_dir()
+CLIENT_KEY = r"HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisToolKit\ClientInstall"
+PRODUCT_KEY = r"HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisTOOLKIT"
+SAMPLE_KEY = r"HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisToolKit\SamplePackage"
+SCRIPT_KEY = r"HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisToolKit\ScriptCheck"
+INSTALL_DIR = r"C:\Program Files\Vorda\OrvalisToolkit"
+PACKAGE = r"package\OrvalisKit.exe"
+TITLE = "Vorda Orvalis"  # both the English and the French title
+PROCEED, CANCEL = 1008, 2
+
+# Client size of the screen and of the stop question: bitmaps of 389 x 283, one pixel less.
+CLIENT_W, CLIENT_H = 388, 282
+CANCEL_FACE = (140 + 54, 222 + 19)
+QUESTION_EXIT_FACE = (225 + 54, 233 + 19)
+QUESTION_BACK_FACE = (106 + 54, 233 + 19)
+BAR = (72, 149, 289, 20)
+SHOTS = os.path.join(BUILD, "screenshots", "progress")
+
+
+class Run:
+    """One set-up medium in a fresh prefix, the screen host started from it."""
+
+    def __init__(self, name, mode="normal", seconds=2, cleanup=2, package=PACKAGE,
+                 lang="en", scripts=None):
+        self.name = name
+        self.proc = None
+        self.display = winetest.Display()
+        try:
+            self.prefix = winetest.Prefix(display=self.display,
+                                          lang="fr_CA.UTF-8" if lang == "fr" else None)
+        except Exception:
+            self.display.close()
+            raise
+        try:
+            self._start(mode, seconds, cleanup, package, lang, scripts)
+        except Exception:
+            self.close()
+            raise
+
+    def _start(self, mode, seconds, cleanup, package, lang, scripts):
+        self.disc = self.prefix.c_path("Set-up Medium Of The Kit")
+        os.makedirs(os.path.join(self.disc, "lang"))
+        os.makedirs(os.path.join(self.disc, "package"))
+        shutil.copy(os.path.join(BUILD, "tests", "setup", "progress_host.exe"), self.disc)
+        shutil.copy(os.path.join(BUILD, "lang", f"ortk_{lang}.dll"),
+                    os.path.join(self.disc, "lang"))
+        for program in ("OrvalisKit.exe", "_ISDel.exe"):
+            shutil.copy(os.path.join(BUILD, "package", program),
+                        os.path.join(self.disc, "package"))
+        for script, text in (scripts or {}).items():
+            with open(os.path.join(self.disc, script), "w", newline="\r\n") as out:
+                out.write(text)
+        self.prefix.reg_import(
+            "REGEDIT4\n\n"
+            f"[{CLIENT_KEY}]\n\"DEBUG\"=dword:00000001\n\n"
+            f"[{PRODUCT_KEY}]\n\"Installation_Directory\"=\"{INSTALL_DIR.replace(chr(92), chr(92) * 2)}\"\n\n"
+            f"[{SAMPLE_KEY}]\n\"Mode\"=\"{mode}\"\n\"Seconds\"=dword:{seconds:08x}\n"
+            f"\"CleanupSeconds\"=dword:{cleanup:08x}\n")
+        self.proc = self.prefix.start(
+            [os.path.join(self.disc, "progress_host.exe"), rf"lang\ortk_{lang}.dll", package],
+            cwd=self.disc)
+        self.started = time.time()
+
+    # -- the screen ---------------------------------------------------------------------------
+    def screen(self, timeout=30):
+        return winetest.wait_window(self.display, TITLE, timeout=timeout)
+
+    def visible_screens(self):
+        return winetest.find_windows(self.display, TITLE)
+
+    def click_face(self, window, face):
+        x, y = winetest.client_origin(self.display, window, CLIENT_W, CLIENT_H)
+        winetest.click(self.display, x + face[0], y + face[1])
+
+    def new_window(self, known, timeout=10):
+        end = time.time() + timeout
+        while time.time() < end:
+            fresh = [w for w in self.visible_screens() if w not in known]
+            if fresh:
+                return fresh[-1]
+            time.sleep(0.1)
+        return None
+
+    def screenshot(self, label):
+        return self.display.screenshot(os.path.join(SHOTS, f"{self.name}-{label}.png"))
+
+    def bar_is_full(self, window, label):
+        """Black at the right end of the bar (its background is a light lilac)."""
+        from PIL import Image
+        path = self.screenshot(label)
+        x, y = winetest.client_origin(self.display, window, CLIENT_W, CLIENT_H)
+        pixel = Image.open(path).convert("RGB").getpixel(
+            (x + BAR[0] + BAR[2] - 5, y + BAR[1] + BAR[3] // 2))
+        return max(pixel) < 60
+
+    # -- the processes of this prefix ------------------------------------------------------
+    def running(self, program):
+        """Whether a process of this prefix has `program` mapped as its image. The command
+        line is no guide: the package installer is started with " -r -s" alone."""
+        marker = ("WINEPREFIX=" + self.prefix.path).encode() + b"\0"
+        suffix = "/" + program.lower()
+        for pid in os.listdir("/proc"):
+            if not pid.isdigit():
+                continue
+            try:
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    if marker not in f.read() + b"\0":
+                        continue
+                with open(f"/proc/{pid}/maps", "rb") as f:
+                    maps = f.read().decode("latin-1").lower()
+            except OSError:
+                continue
+            if any(line.endswith(suffix) for line in maps.splitlines()):
+                return True
+        return False
+
+    def wait_gone(self, program, timeout=90):
+        end = time.time() + timeout
+        while time.time() < end:
+            if not self.running(program):
+                return time.time()
+            time.sleep(0.1)
+        raise TimeoutError(program + " still running")
+
+    def wait_package_and_cleanup(self):
+        """Waits until the package installer and then its clean-up program have ended."""
+        self.wait_gone("OrvalisKit.exe")
+        return self.wait_gone("_ISDel.exe")
+
+    def result(self, timeout=120):
+        """The screen's result as the host printed it (exit codes lose all but 8 bits)."""
+        out, _ = self.proc.communicate(timeout=timeout)
+        for line in out.decode("latin-1").splitlines():
+            if line.startswith("result "):
+                return int(line.split()[1])
+        raise AssertionError(f"no result from the host (exit {self.proc.returncode})")
+
+    # -- what the run left behind -------------------------------------------------------------
+    def client_value(self, name):
+        value = self.prefix.reg_query(CLIENT_KEY, name)
+        return value[1] if value else None
+
+    def log(self):
+        # %TEMP% of the prefix's user (where it lies depends on the Wine version)
+        for folder in (os.path.join(self.prefix.user_dir, "Temp"), self.prefix.temp_dir()):
+            path = os.path.join(folder, "ErrorLog.txt")
+            if os.path.exists(path):
+                with open(path, "rb") as f:
+                    return f.read().decode("latin-1")
+        return ""
+
+    def installed_files(self):
+        folder = self.prefix.c_path("Program Files", "Vorda", "OrvalisToolkit")
+        return sorted(os.listdir(folder)) if os.path.isdir(folder) else []
+
+    def close(self):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.kill()
+        self.prefix.close()
+        self.display.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+def check(condition, message):
+    if not condition:
+        raise AssertionError(message)
+
+
+def package_without_status(results):
+    dev_reg = ("REGEDIT4\n\n[" + SCRIPT_KEY + "]\n\"FromDev\"=\"imported\"\n")
+    with results.case("PackageWithoutStatusProceedsWithFullBarAndImportsDevScript"), \
+            Run("no-status", mode="silent", seconds=2, cleanup=2,
+                scripts={"Dev.REG": dev_reg}) as run:
+        screen = run.screen()
+        time.sleep(0.5)
+        run.screenshot("en-running")
+        check(not run.bar_is_full(screen, "en-start"), "bar full at the start")
+        check(run.client_value("ClientHandle"), "no ClientHandle written")
+        check(run.client_value("CancelPressed") == 0, "CancelPressed not 0 on opening")
+        cleanup_end = run.wait_package_and_cleanup()
+        time.sleep(1.5)
+        check(screen in run.visible_screens(), "screen closed before the pause")
+        check(run.bar_is_full(screen, "en-full"), "bar not full after the run")
+        winetest.wait_window(run.display, TITLE, timeout=15, gone=True)
+        pause = time.time() - cleanup_end
+        check(3.5 <= pause <= 8.5, f"screen closed {pause:.1f} s after the clean-up program")
+        check(run.result() == PROCEED, "result is not IDC_PROCEED")
+        check(run.client_value("InstallStatus") is None, "a status was recorded")
+        check(run.installed_files() == ["Components.txt", "OrvalisToolKit.ini", "ReadMe.txt"],
+              f"installed files: {run.installed_files()}")
+        value = run.prefix.reg_query(SAMPLE_KEY, "CommandLine")
+        check(value and value[1] == "-r -s", f"package command line {value}")
+        value = run.prefix.reg_query(SCRIPT_KEY, "FromDev")
+        check(value == ("REG_SZ", "imported"), f"Dev.REG value: {value}")
+
+
+def cancel_confirmed(results):
+    with results.case("CancelConfirmedHidesTheScreenAndWaitsForThePackage"), \
+            Run("cancel-confirmed", mode="long", seconds=60, cleanup=4) as run:
+        screen = run.screen()
+        time.sleep(1.5)
+        run.click_face(screen, CANCEL_FACE)
+        question = run.new_window([screen])
+        check(question is not None, "no stop question")
+        run.screenshot("en-question")
+        check(run.client_value("CancelPressed") == 3, "CancelPressed not 3 while asking")
+        run.click_face(question, QUESTION_EXIT_FACE)
+        winetest.wait_window(run.display, TITLE, timeout=1.5, gone=True)
+        check(run.client_value("CancelPressed") == 4, "CancelPressed not 4 after confirming")
+        check(run.running("_ISDel.exe") or run.running("OrvalisKit.exe"),
+              "the package and its clean-up program are already gone")
+        check(run.proc.poll() is None, "the set-up ended before the package")
+        cleanup_end = run.wait_package_and_cleanup()
+        check(run.result() == CANCEL, "result is not IDCANCEL")
+        check(time.time() - cleanup_end > 3, "the screen did not wait the pause after the run")
+        check(run.prefix.reg_query(SAMPLE_KEY, "Result") == ("REG_SZ", "cancelled"),
+              "the package did not stop early")
+        check(run.installed_files() == [], "files installed despite the cancel")
+
+
+def cancel_declined(results):
+    with results.case("CancelDeclinedGoesBackAndTheRunDecides"), \
+            Run("cancel-declined", seconds=4, cleanup=1) as run:
+        screen = run.screen()
+        time.sleep(1.0)
+        run.click_face(screen, CANCEL_FACE)
+        question = run.new_window([screen])
+        check(question is not None, "no stop question")
+        check(run.client_value("CancelPressed") == 3, "CancelPressed not 3 while asking")
+        run.click_face(question, QUESTION_BACK_FACE)
+        time.sleep(0.5)
+        check(run.client_value("CancelPressed") == 0, "CancelPressed not 0 after going back")
+        check(run.visible_screens() == [screen], "the progress screen is not back alone")
+        check(run.result() == PROCEED, "result is not IDC_PROCEED")
+        check(len(run.installed_files()) == 3, "the package did not finish")
+
+
+def cancel_after_commit(results):
+    with results.case("CancelAfterStatusThreeAsksNothingAndFillsTheBar"), \
+            Run("cancel-committed", seconds=1, cleanup=8) as run:
+        screen = run.screen()
+        end = time.time() + 20
+        while run.client_value("InstallStatus") not in (3, 4) and time.time() < end:
+            time.sleep(0.3)
+        check(run.client_value("InstallStatus") in (3, 4), "no status 3 from the package")
+        check(not run.bar_is_full(screen, "committed-before"), "bar full before the cancel")
+        run.click_face(screen, CANCEL_FACE)
+        check(run.new_window([screen], timeout=1.5) is None, "a stop question was asked")
+        check(run.bar_is_full(screen, "committed-after"), "bar not filled by the cancel")
+        check(run.client_value("CancelPressed") == 0, "CancelPressed changed")
+        check(run.result() == PROCEED, "result is not IDC_PROCEED")
+
+
+def empty_package(results):
+    with results.case("EmptyPackageCannotStartAndCancels"), Run("empty", package="") as run:
+        check(run.result(timeout=30) == CANCEL, "result is not IDCANCEL")
+        check("Spawning process failed " in run.log(), "no log line: " + run.log())
+
+
+def status_five_in_french(results):
+    with results.case("StatusFiveAsksForARestartInTheLog"), \
+            Run("status5", mode="status5", seconds=2, cleanup=1, lang="fr") as run:
+        screen = run.screen()
+        time.sleep(0.5)
+        run.screenshot("fr-running")
+        run.wait_package_and_cleanup()
+        time.sleep(1.0)
+        check(run.bar_is_full(screen, "fr-full"), "bar not full after the run")
+        check(run.result() == PROCEED, "result is not IDC_PROCEED")
+        check(run.client_value("InstallStatus") == 5, "InstallStatus is not 5")
+        check("You may have to restart" in run.log(), "no restart line: " + run.log())
+
+
+def crashing_package(results):
+    with results.case("CrashingPackageDoesNotHangTheRun"), \
+            Run("crash", mode="crash") as run:
+        check(run.result(timeout=60) == PROCEED, "result is not IDC_PROCEED")
+        check(run.prefix.reg_query(SAMPLE_KEY, "Result") == ("REG_SZ", "crashed"),
+              "the package did not run")
+
+
+def no_process_libraries_imported(results):
+    with results.case("ProcessLibrariesAreNotInTheImportTable"):
+        for program in (os.path.join(BUILD, "src", "setup", "setup.exe"),
+                        os.path.join(BUILD, "tests", "setup", "progress_host.exe")):
+            if not os.path.exists(program):
+                continue
+            out = subprocess.run(["i686-w64-mingw32-objdump", "-p", program],
+                                 stdout=subprocess.PIPE, check=True).stdout.decode("latin-1")
+            imported = [l.split(":", 1)[1].strip().upper() for l in out.splitlines()
+                        if "DLL Name:" in l]
+            check(imported, "no import table read from " + program)
+            check("PSAPI.DLL" not in imported and "VDMDBG.DLL" not in imported,
+                  f"{program} imports {imported}")
+
+
+def main():
+    results = winetest.Results("ProgressScreen")
+    for scenario in (no_process_libraries_imported, empty_package, package_without_status,
+                     cancel_confirmed, cancel_declined, cancel_after_commit,
+                     status_five_in_french, crashing_package):
+        scenario(results)
+    results.write(winetest.results_path_from_args(sys.argv))
+    return 1 if results.failed() else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
