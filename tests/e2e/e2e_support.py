@@ -80,10 +80,14 @@ def _split_quoted(text):
     raise ValueError("unterminated string: " + text)
 
 
+NAMES = {}  # key paths and value names as the registry file spells them, by lower-case form
+
+
 def read_registry_file(path):
     """{key lower-case: {value name lower-case: (type, data)}} of a Wine registry file.
 
-    Types are "REG_SZ", "REG_EXPAND_SZ", "REG_DWORD" (int data) or "hex(N)" (bytes).
+    Types are "REG_SZ", "REG_EXPAND_SZ", "REG_DWORD" (int data) or "hex(N)" (bytes). The
+    key paths and the string and DWORD value names as written are kept in NAMES.
     """
     keys, current = {}, None
     with open(path, encoding="utf-8", errors="replace") as f:
@@ -99,6 +103,7 @@ def read_registry_file(path):
         if line.startswith("["):
             name = _unescape(line[1:line.rindex("]")])
             current = keys.setdefault(name.lower(), {})
+            NAMES[name.lower()] = name
             continue
         if current is None or not line or line[0] not in '"@':
             continue
@@ -109,12 +114,14 @@ def read_registry_file(path):
         rest = rest[1:]  # the equals sign
         if rest.startswith('"'):
             current[name.lower()] = ("REG_SZ", _split_quoted(rest)[0])
+            NAMES[name.lower()] = name
         elif rest.startswith("str("):  # str(2): expandable, str(7): multi-string
             kind, _, data = rest.partition(":")
             current[name.lower()] = ("REG_EXPAND_SZ" if kind == "str(2)" else kind,
                                      _split_quoted(data)[0])
         elif rest.startswith("dword:"):
             current[name.lower()] = ("REG_DWORD", int(rest[6:], 16))
+            NAMES[name.lower()] = name
         else:
             kind, _, data = rest.partition(":")
             try:
@@ -132,8 +139,18 @@ class Registry:
         self.keys = read_registry_file(os.path.join(prefix.path, "system.reg"))
 
     def values(self, key):
+        """{name lower-case: (type, data)} of one key."""
+        return self.keys.get(self._path(key), {})
+
+    def subkeys(self, key):
+        """Paths (lower-case, below HKLM) of the key and every key under it."""
+        path = self._path(key)
+        return sorted(k for k in self.keys if k == path or k.startswith(path + "\\"))
+
+    @staticmethod
+    def _path(key):
         path = key.split("\\", 1)[1] if key.upper().startswith("HKEY_LOCAL_MACHINE") else key
-        return self.keys.get(path.lower(), {})
+        return path.lower()
 
     def get(self, key, name):
         return self.values(key).get(name.lower())
@@ -248,7 +265,8 @@ class SetupRun:
 
     def _candidates(self, title):
         found = []
-        for window in winetest.find_windows(self.display, re.escape(title)):
+        pattern = "." if title is None else re.escape(title)  # None: any titled window
+        for window in winetest.find_windows(self.display, pattern):
             if window in self.seen:
                 continue
             try:

@@ -22,7 +22,9 @@ def image_help_count(registry):
 
 
 def completed():
-    with SetupRun("completed") as run:
+    # A German user: the disc has no German screens, so the English section is used, while
+    # the language recorded stays the user's own.
+    with SetupRun("completed", lang="de_DE.UTF-8") as run:
         run.put_on_desktop("Install Vorda Orvalis Tool Kit.lnk")
         run.start()
         go_through(run)
@@ -31,7 +33,7 @@ def completed():
         check_equal(run.pages_opened(), [r"pages\en\first_visit.htm"], "pages opened")
         registry = run.registry()
         check_equal(registry.data(CLIENT_KEY, "ClientInstalled"), 1, "ClientInstalled")
-        check_equal(registry.data(CLIENT_KEY, "InstalledLanguage"), 0x0409, "InstalledLanguage")
+        check_equal(registry.data(CLIENT_KEY, "InstalledLanguage"), 0x0407, "InstalledLanguage")
         check_equal(registry.data(PRODUCT_KEY, "Installation_Directory"), KIT_FOLDER,
                     "Installation_Directory")
         check_equal(registry.data(SAMPLE_PACKAGE_KEY, "CommandLine"), " -r -s", "package command line")
@@ -65,16 +67,18 @@ def progress_cancelled():
 
 
 def forced_over_current_kit():
-    # No installation shortcut on the desktop this time: only the log notices.
-    with SetupRun("forced") as run:
+    # A Canadian French user, who gets the French screens and the Canadian pages. No
+    # installation shortcut on the desktop this time: only the log notices.
+    with SetupRun("forced", lang="fr_CA.UTF-8") as run:
         run.register_kit()
         run.start(["-R"])
-        go_through(run)
+        go_through(run, lang="fr")
         check_equal(run.wait_exit(), 0, "exit code")
         check_equal(run.kinds(), ["welcome", "licence", "progress"], "screens")
-        check_equal(run.pages_opened(), [r"pages\en\first_visit.htm"], "pages opened")
+        check_equal(run.pages_opened(), [r"pages\fr-ca\premiere_visite.htm"], "pages opened")
         registry = run.registry()
         check_equal(registry.data(CLIENT_KEY, "ClientInstalled"), 1, "ClientInstalled")
+        check_equal(registry.data(CLIENT_KEY, "InstalledLanguage"), 0x0C0C, "InstalledLanguage")
         check("\tDesktopwindow cannot find or No lnk file found\r\n" in (run.log_text() or ""),
               "missing shortcut not logged")
 
