@@ -241,6 +241,8 @@ def licence_shows(prefix, display, lang, name, expected, where="work", tab=False
               f"{where}: shows {len(shown)} bytes, expected {len(expected)}")
         if shot:
             screenshot(display, shot)
+        if not expected and shot:
+            check_empty_panel(display, window, shot, lang)
         if tab:
             winetest.key(display, "Tab", window)
             state = host.fresh_state()
@@ -251,6 +253,25 @@ def licence_shows(prefix, display, lang, name, expected, where="work", tab=False
         check(host.finish()["result"] == "1008", "Accept gives 1008")
     finally:
         host.stop()
+
+
+def check_empty_panel(display, window, shot, lang):
+    """The empty panel is light lavender in a black frame; the buttons paint nothing."""
+    from PIL import Image
+    picture = Image.open(os.path.join(SHOTS, shot + ".png")).convert("RGB")
+    art = Image.open(os.path.join(BUILD, "resources", "screens", lang, "license.bmp"))
+    art = art.convert("RGB")
+    x, y = winetest.client_origin(display, window, *SCREEN_CLIENT)
+    check(picture.getpixel((x + 200, y + 220)) == (249, 247, 254),
+          f"panel colour {picture.getpixel((x + 200, y + 220))}")
+    # The system draws the black frame in its window-frame colour (dark grey under Wine).
+    dark = lambda p: max(picture.getpixel(p)) < 128
+    check(dark((x + 74, y + 220)), "frame left of the panel")
+    check(dark((x + 200, y + 319)), "frame under the panel")
+    check(not dark((x + 73, y + 220)), "a frame one pixel wide")
+    for face in ((155, 345), (270, 370), (20, 20)):
+        check(picture.getpixel((x + face[0], y + face[1])) == art.getpixel(face),
+              f"the picture shows at {face}")
 
 
 def licence_cases(prefix, display, lang):
