@@ -2,6 +2,7 @@
 """Runs that reach the package installer: a completed installation, one cancelled on the
 progress screen, and the whole run forced with -R over a kit that is already current."""
 import os
+import shutil
 import sys
 import time
 
@@ -26,11 +27,18 @@ def completed():
     # the language recorded stays the user's own.
     with SetupRun("completed", lang="de_DE.UTF-8") as run:
         run.put_on_desktop("Install Vorda Orvalis Tool Kit.lnk")
+        # A tray program where the kit will go: with no earlier installation recorded, the
+        # set-up has no reason to start it.
+        kit = run.prefix.c_path("Program Files", "Vorda", "OrvalisToolkit")
+        os.makedirs(kit)
+        shutil.copy(os.path.join(winetest.build_dir(), "tests", "support", "recorder.exe"),
+                    os.path.join(kit, "vxtray.exe"))
         run.start()
         go_through(run)
         check_equal(run.wait_exit(), 0, "exit code")
         check_equal(run.kinds(), ["welcome", "licence", "progress"], "screens")
         check_equal(run.pages_opened(), [r"pages\en\first_visit.htm"], "pages opened")
+        check_equal(len(run.launches()), 1, f"programs started: {run.launches()}")
         registry = run.registry()
         check_equal(registry.data(CLIENT_KEY, "ClientInstalled"), 1, "ClientInstalled")
         check_equal(registry.data(CLIENT_KEY, "InstalledLanguage"), 0x0407, "InstalledLanguage")
@@ -42,8 +50,7 @@ def completed():
         check("Vorda Orvalis Tool Kit.lnk" in desktop and
               "Install Vorda Orvalis Tool Kit.lnk" not in desktop, f"desktop: {desktop}")
         # The package installed into the kit folder.
-        kit = run.prefix.c_path("Program Files", "Vorda", "OrvalisToolkit")
-        check(os.path.isdir(kit) and os.listdir(kit), "nothing installed in the kit folder")
+        check("ReadMe.txt" in os.listdir(kit), "nothing installed in the kit folder")
         log = run.log_text() or ""
         check("Desktopwindow cannot find" not in log, "shortcut reported missing")
 
