@@ -201,8 +201,8 @@ TEST_F(SetupRun, ResourceLibraryReplacesTheProgramsStrings) {
 }
 
 TEST_F(SetupRun, PlantedLibrariesNeverLoadButTheResourceLibraryDoes) {
-    // uxtheme.dll is loaded by name by the window system and the common controls; Wine is
-    // told to prefer a native copy for setup.exe, as Windows would take one found first.
+    // uxtheme.dll is loaded by name by the window system, comctl32.dll by the screens; Wine
+    // is told to prefer native copies for setup.exe, as Windows takes one found first.
     UseDescription();
     UseLibrary("entry_titled_library.dll");
     std::string planted = BuildPath("tests\\setup\\entry_planted_library.dll");
@@ -214,21 +214,23 @@ TEST_F(SetupRun, PlantedLibrariesNeverLoadButTheResourceLibraryDoes) {
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, overrides, 0, nullptr, 0,
                                              KEY_WRITE, nullptr, &key, nullptr));
     const char order[] = "native,builtin";
-    RegSetValueExA(key, "uxtheme", 0, REG_SZ, reinterpret_cast<const BYTE*>(order), sizeof order);
+    for (const char* name : {"uxtheme", "comctl32"})
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(order), sizeof order);
     RegCloseKey(key);
 
     // Next to the program, then in the current folder alone.
     for (const std::string& place : {disc, elsewhere}) {
-        std::string copy = place + "\\uxtheme.dll";
-        ASSERT_TRUE(CopyFileA(planted.c_str(), copy.c_str(), FALSE));
+        const std::string copies[] = {place + "\\uxtheme.dll", place + "\\comctl32.dll"};
+        for (const std::string& copy : copies)
+            ASSERT_TRUE(CopyFileA(planted.c_str(), copy.c_str(), FALSE));
         DeleteFileA((disc + "\\lang\\res.dll.loaded").c_str());
         SetForegroundWindow(running.other());
         EXPECT_EQ(0u, RunSetup(elsewhere)) << place;
-        EXPECT_FALSE(Exists(copy + ".loaded")) << place;
+        for (const std::string& copy : copies) EXPECT_FALSE(Exists(copy + ".loaded")) << copy;
         EXPECT_TRUE(Exists(disc + "\\lang\\res.dll.loaded")) << place;
         // The title from the library found the running copy.
         EXPECT_EQ(running.screen(), GetForegroundWindow()) << place;
-        DeleteFileA(copy.c_str());
+        for (const std::string& copy : copies) DeleteFileA(copy.c_str());
     }
     RegDeleteKeyA(HKEY_CURRENT_USER, overrides);
     ExpectNoPage(__LINE__);
