@@ -34,7 +34,7 @@ class Run:
     """One set-up medium in a fresh prefix, the screen host started from it."""
 
     def __init__(self, name, mode="normal", seconds=2, cleanup=2, package=PACKAGE,
-                 lang="en", scripts=None):
+                 lang="en", scripts=None, planted=False):
         self.name = name
         self.proc = None
         self.display = winetest.Display()
@@ -45,12 +45,12 @@ class Run:
             self.display.close()
             raise
         try:
-            self._start(mode, seconds, cleanup, package, lang, scripts)
+            self._start(mode, seconds, cleanup, package, lang, scripts, planted)
         except Exception:
             self.close()
             raise
 
-    def _start(self, mode, seconds, cleanup, package, lang, scripts):
+    def _start(self, mode, seconds, cleanup, package, lang, scripts, planted):
         self.disc = self.prefix.c_path("Set-up Medium Of The Kit")
         os.makedirs(os.path.join(self.disc, "lang"))
         os.makedirs(os.path.join(self.disc, "package"))
@@ -60,6 +60,8 @@ class Run:
         for program in ("OrvalisKit.exe", "_ISDel.exe"):
             shutil.copy(os.path.join(BUILD, "package", program),
                         os.path.join(self.disc, "package"))
+        if planted:
+            self.plant()
         for script, text in (scripts or {}).items():
             with open(os.path.join(self.disc, script), "w", newline="\r\n") as out:
                 out.write(text)
@@ -73,6 +75,21 @@ class Run:
             [os.path.join(self.disc, "progress_host.exe"), rf"lang\ortk_{lang}.dll", package],
             cwd=self.disc)
         self.started = time.time()
+
+    PLANTED_LIBRARIES = ("PSAPI.DLL", "VDMDBG.DLL", "uxtheme.dll")
+
+    def plant(self):
+        """Copies that must never run next to the host, which is also the current folder:
+        libraries that leave "<name>.loaded" when loaded, and a registry editor that is the
+        sample package again, which would overwrite the recorded "CommandLine"."""
+        marker = os.path.join(BUILD, "tests", "setup", "entry_planted_library.dll")
+        for name in self.PLANTED_LIBRARIES if os.path.exists(marker) else ():
+            shutil.copy(marker, os.path.join(self.disc, name))
+        shutil.copy(os.path.join(BUILD, "package", "OrvalisKit.exe"),
+                    os.path.join(self.disc, "Regedit.exe"))
+
+    def planted_marks(self):
+        return [n for n in os.listdir(self.disc) if n.endswith(".loaded")]
 
     # -- the screen ---------------------------------------------------------------------------
     def screen(self, timeout=30):
@@ -188,7 +205,7 @@ def package_without_status(results):
     dev_reg = ("REGEDIT4\n\n[" + SCRIPT_KEY + "]\n\"FromDev\"=\"imported\"\n")
     with results.case("PackageWithoutStatusProceedsWithFullBarAndImportsDevScript"), \
             Run("no-status", mode="silent", seconds=2, cleanup=2,
-                scripts={"Dev.REG": dev_reg}) as run:
+                scripts={"Dev.REG": dev_reg}, planted=True) as run:
         screen = run.screen()
         time.sleep(0.5)
         run.screenshot("en-running")
@@ -206,10 +223,14 @@ def package_without_status(results):
         check(run.client_value("InstallStatus") is None, "a status was recorded")
         check(run.installed_files() == ["Components.txt", "OrvalisToolKit.ini", "ReadMe.txt"],
               f"installed files: {run.installed_files()}")
-        value = run.prefix.reg_query(SAMPLE_KEY, "CommandLine")
-        check(value and value[1] == "-r -s", f"package command line {value}")
+        end = time.time() + 10  # the set-up does not wait for the registry editor
+        while run.prefix.reg_query(SCRIPT_KEY, "FromDev") is None and time.time() < end:
+            time.sleep(0.3)
         value = run.prefix.reg_query(SCRIPT_KEY, "FromDev")
         check(value == ("REG_SZ", "imported"), f"Dev.REG value: {value}")
+        value = run.prefix.reg_query(SAMPLE_KEY, "CommandLine")
+        check(value and value[1] == "-r -s", f"package command line (or a planted editor's): {value}")
+        check(run.planted_marks() == [], f"planted libraries loaded: {run.planted_marks()}")
 
 
 def cancel_confirmed(results):
