@@ -1,5 +1,5 @@
 # make check  - installs what is missing, builds both builds, runs every test.
-# make disc   - assembles the sample disc in $(BUILD)/disc.
+# make disc   - assembles the sample disc in $(BUILD)/win32/disc, also reachable as $(BUILD)/disc.
 # make demo   - runs the set-up from the sample disc under Wine.
 BUILD ?= build
 JOBS  ?= 2
@@ -35,6 +35,7 @@ check: host win32
 
 disc: win32
 	@cmake --build $(WIN32) --target disc
+	@ln -sfn win32/disc $(BUILD)/disc
 
 demo: disc
 	@$(PYTHON) tools/demo $(WIN32)

@@ -33,12 +33,24 @@ def completed():
         os.makedirs(kit)
         shutil.copy(os.path.join(winetest.build_dir(), "tests", "support", "recorder.exe"),
                     os.path.join(kit, "vxtray.exe"))
+        # Someone else's file under the rights check's first probe name.
+        taken = run.prefix.c_path("windows", "bw3e8.zpm")
+        with open(taken, "wb") as f:
+            f.write(b"not the set-up's")
+        taken_time = os.stat(taken).st_mtime_ns
         run.start()
         go_through(run)
         check_equal(run.wait_exit(), 0, "exit code")
         check_equal(run.kinds(), ["welcome", "licence", "progress"], "screens")
         check_equal(run.pages_opened(), [r"pages\en\first_visit.htm"], "pages opened")
         check_equal(len(run.launches()), 1, f"programs started: {run.launches()}")
+        with open(taken, "rb") as f:
+            check(f.read() == b"not the set-up's" and os.stat(taken).st_mtime_ns == taken_time,
+                  "the taken probe name was changed")
+        for folder in (("windows",), ("windows", "system32"), ("Program Files",)):
+            left = [n for n in os.listdir(run.prefix.c_path(*folder))
+                    if n.endswith(".zpm") and n != "bw3e8.zpm"]
+            check(not left, f"probe files left in {folder}: {left}")
         registry = run.registry()
         check_equal(registry.data(CLIENT_KEY, "ClientInstalled"), 1, "ClientInstalled")
         check_equal(registry.data(CLIENT_KEY, "InstalledLanguage"), 0x0407, "InstalledLanguage")
