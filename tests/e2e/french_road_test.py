@@ -8,14 +8,15 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import winetest  # noqa: E402
-from e2e_support import (CLIENT_KEY, PRODUCT_KEY, TITLES, SetupRun, check,  # noqa: E402
-                         check_equal, disc_dir, go_through)
+from e2e_support import (CLIENT_KEY, PRODUCT_KEY, SAMPLE_PACKAGE_KEY, SetupRun,  # noqa: E402
+                         check, check_equal, disc_dir, go_through)
 
 NAVIGATOR = r"HKEY_LOCAL_MACHINE\Software\Netscape\Netscape Navigator"
 PLUGINS_45 = r"C:\Program Files\Netscape\Communicator\Program\Plugins"
 PLUGINS_47 = r"C:\Program Files\Netscape 4.7\Program\Plugins"
 KIT_FOLDER = r"C:\Program Files\Vorda\OrvalisToolkit"
 SETTINGS_KEY = r"HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisTOOLKit\Settings"
+SHARED_DLLS = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\SharedDLLs"
 START_LINE = re.compile(r"\r\nCD : DEBUG START Date: [ \d]\d:[ \d]\d:\d{4} Time: [ \d]\d:[ \d]\d\r\n")
 
 
@@ -51,6 +52,11 @@ def french_road_then_second_run():
         check(registry.get(CLIENT_KEY, "InstallStatus") is not None, "InstallStatus not written")
         check_equal(registry.data(PRODUCT_KEY, "Installation_Directory"), KIT_FOLDER,
                     "Installation_Directory")
+        check_equal(registry.data(SAMPLE_PACKAGE_KEY, "CommandLine"), " -r -s", "package command line")
+        check_equal(registry.data(CLIENT_KEY, "InstallStatus"), 4, "last status the package sent")
+        counts = [data for name, (kind, data) in registry.values(SHARED_DLLS).items()
+                  if name.endswith("\\imagehlp.dll")]
+        check(counts and counts[0] >= 10, f"ImageHlp.dll count: {counts}")
         # The disc's registry script was imported after the package.
         check_equal(registry.data(SETTINGS_KEY, "Channel"), "release", "ORTK.REG imported")
 
