@@ -110,10 +110,10 @@ INT_PTR SkinDialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
             return ForwardControlColor(message, wParam, lParam);
         case WM_QUERYNEWPALETTE:
             RealizeBackgroundPalette(false);
-            return TRUE;
+            return ReportProcessed();
         case WM_PALETTECHANGED:
             RealizeBackgroundPalette(true);
-            return TRUE;
+            return ReportProcessed();
         default:
             break;
         }
@@ -130,6 +130,12 @@ INT_PTR SkinDialog::ForwardControlColor(UINT message, WPARAM wParam, LPARAM lPar
     // WM_CTLCOLORDLG names the dialog itself: sending it back here would never end.
     if (!control || control == window) return FALSE;
     return SendMessageA(control, message, wParam, lParam);
+}
+
+// The sender of a dialog's message sees DWL_MSGRESULT, not the procedure's answer.
+INT_PTR SkinDialog::ReportProcessed() {
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
+    return TRUE;
 }
 
 bool SkinDialog::LoadBackgroundFromTitle() {

@@ -65,6 +65,7 @@ private:
                                                   LPARAM lParam);
     INT_PTR Route(UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR ForwardControlColor(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR ReportProcessed();
 
     int templateId;
     bool bound = false;
