@@ -3,11 +3,13 @@
 //   screen_host.exe SCREEN [--resources DLL] [--license NAME] [--lang-avi V] [--root-avi V]
 //                   [--no-language] [--state FILE] [--result FILE]
 //
-// SCREEN is welcome, license, confirm or splash. While the screen runs, FILE (--state) is
+// SCREEN is welcome, license, confirm, splash or progress (the package-run template and
+// picture with its bar placed and a third full; Cancel ends it with 2). While the screen runs, FILE (--state) is
 // rewritten every 100 ms with what a test cannot see from outside: the thread's dialogs,
 // the focused control, the licence text's length and selection (the text itself goes to
 // FILE.text). The screen's result goes to --result as "result=N elapsed=MS clip=0|1".
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -117,6 +119,7 @@ void CALLBACK WriteState(HWND, UINT, UINT_PTR, DWORD) {
         DescribeControl(text, active, IDC_PROCEED, "button1008");
         DescribeControl(text, active, IDCANCEL, "button2");
         DescribeControl(text, active, IDC_SPLASH_CLIP, "clip");
+        DescribeControl(text, active, IDC_PROGRESS_BAR, "bar");
         HWND edit = GetDlgItem(active, IDC_LICENSE_TEXT);
         if (edit) {
             DescribeControl(text, active, IDC_LICENSE_TEXT, "license");
@@ -144,6 +147,46 @@ HWND CreateOwner() {
                            -1000, -1000, 1001, 1001, nullptr, nullptr,
                            module::ProgramInstance(), nullptr);
 }
+
+// The package-run screen's template and picture, without the package run behind them.
+class ProgressLook : public SkinDialog {
+public:
+    ProgressLook() : SkinDialog(IDD_PROGRESS) {}
+    bool MessageTable(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                      int mapId) override {
+        if (mapId != 0) return false;
+        switch (message) {
+        case WM_INITDIALOG:
+            result = OnInitDialog();
+            return true;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDCANCEL) EndScreen(IDCANCEL);
+            return true;
+        case WM_ERASEBKGND:
+            result = PaintBackground(reinterpret_cast<HDC>(wParam));
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    LRESULT OnInitDialog() {
+        LoadBackgroundFromTitle();
+        SetTitleFromString(IDS_SETUP_TITLE);
+        SetSmallIcon();
+        SubclassButtons({IDCANCEL});
+        SetButtonCursor({IDR_HAND_CURSOR});
+        HWND bar = GetDlgItem(window, IDC_PROGRESS_BAR);
+        SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 150));
+        SendMessageA(bar, PBM_SETPOS, 50, 0);
+        SendMessageA(bar, PBM_SETBARCOLOR, 0, 0);
+        SendMessageA(bar, PBM_SETBKCOLOR, 0, 0x00FEF7F9);
+        PlaceControlFromStatic(IDC_PROGRESS_BAR, IDC_PROGRESS_RECT);
+        CreateFocusSink();
+        return FALSE;
+    }
+};
 
 std::unique_ptr<XmlNode> NodeWithClip(const std::string& avi) {
     auto node = std::make_unique<XmlNode>();
@@ -181,6 +224,11 @@ int main(int argc, char** argv) {
         result = screen.ShowModal(owner);
     } else if (options.screen == "confirm") {
         ConfirmExitDialog screen;
+        result = screen.ShowModal(owner);
+    } else if (options.screen == "progress") {
+        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&classes);
+        ProgressLook screen;
         result = screen.ShowModal(owner);
     } else if (options.screen == "splash") {
         std::unique_ptr<XmlNode> root = NodeWithClip(options.rootAvi);

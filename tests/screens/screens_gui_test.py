@@ -215,6 +215,21 @@ def confirm_alone(prefix, display, lang):
         host.stop()
 
 
+def progress_look(prefix, display, lang):
+    """The package-run template and picture: bar in its painted trough, Cancel at its face."""
+    host = Host(prefix, display, "progress", lang)
+    try:
+        (window,) = host.wait_windows(1)
+        check(host.dialogs()[0][2] == QUESTION_CLIENT, f"client {host.dialogs()}")
+        check(host.value("bar").startswith("72,149,289,20|1|"), f"bar {host.value('bar')}")
+        check(host.value("button2").startswith("140,222,108,39|"), host.value("button2"))
+        screenshot(display, f"progress_{lang}")
+        host.click_face(window, QUESTION_CLIENT, (140 + 54, 222 + 19))
+        check(host.finish()["result"] == "2", "Cancel face")
+    finally:
+        host.stop()
+
+
 def licence_text(size):
     """Readable text of exactly `size` bytes, ending in a line of its own."""
     line = b"Licence terms of the Vorda Orvalis Tool Kit - paragraph %05d.\r\n"
@@ -391,6 +406,7 @@ CASES = [
     ("LicenceTextLoading", licence_cases),
     ("LicenceRejectAsksFirst", licence_reject),
     ("SplashClipOrStillPicture", splash_cases),
+    ("ProgressTemplateAndPicture", progress_look),
 ]
 
 
