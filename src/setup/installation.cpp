@@ -165,7 +165,10 @@ bool SetupApplication::RunInstallation() {
             SharedLibraryGuard guard;
             const std::string& page = state.freshInstall ? description.firstVisit
                                                          : description.afterFirstVisit;
-            services.LaunchWebPage(page.c_str());
+            // A description without that page names nothing to open; joined with the
+            // program's folder it would open the disc's folder in a file window instead.
+            if (page.find_first_not_of(kPathTrimSet) != std::string::npos)
+                services.LaunchWebPage(page.c_str());
         }
     }
     setupResult = decided;

@@ -8,6 +8,7 @@ log of shell launches and the diagnostic log.
 """
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -176,6 +177,7 @@ class SetupRun:
         self.seen = set()
         self.screens = []       # (kind, window id) in the order they appeared
         self.shots = 0
+        self.disc = disc_dir()
         self.registry_script = []
         self.launch_log = os.path.join(self.prefix.root, "launches.log")
         if self.owns_prefix:
@@ -211,6 +213,11 @@ class SetupRun:
                        '[HKEY_CLASSES_ROOT\\.html]\n@="htmlfile"\n'
                        f'[HKEY_CLASSES_ROOT\\htmlfile\\shell\\open\\command]\n@="{command}"\n'
                        '[-HKEY_CLASSES_ROOT\\htmlfile\\shell\\open\\ddeexec]')
+        # Folders too, so that a folder opened by mistake is seen rather than lost in a
+        # file window.
+        for kind in ("Folder", "Directory"):
+            self.reg_lines(f'[HKEY_CLASSES_ROOT\\{kind}\\shell\\open\\command]\n@="{command}"\n'
+                           f'[-HKEY_CLASSES_ROOT\\{kind}\\shell\\open\\ddeexec]')
 
     def apply_registry(self):
         if self.registry_script:
@@ -219,7 +226,7 @@ class SetupRun:
 
     def register_kit(self, stand_down=None, version=None):
         """Registers the sample kit's components the way the kit's installer would."""
-        kit = os.path.join(disc_dir(), "kit", "AddinProbe2.dll")
+        kit = os.path.join(self.disc, "kit", "AddinProbe2.dll")
         self.prefix.run(["regsvr32", "/s", winetest.to_windows_path(kit)], check=True)
         if stand_down is not None:
             self.reg_value(SAMPLE_KIT_KEY, "StandDown", int(stand_down))
@@ -233,6 +240,18 @@ class SetupRun:
         if cleanup_seconds is not None:
             self.reg_value(SAMPLE_PACKAGE_KEY, "CleanupSeconds", cleanup_seconds)
 
+    def own_disc(self, description_edit):
+        """Runs from a copy of the sample disc whose setup description text is changed by
+        description_edit(text) -> text."""
+        self.disc = os.path.join(self.prefix.root, "disc")
+        shutil.copytree(disc_dir(), self.disc)
+        path = os.path.join(self.disc, "cd_client.qxml")
+        with open(path, encoding="cp1252") as f:
+            text = f.read()
+        with open(path, "w", encoding="cp1252") as f:
+            f.write(description_edit(text))
+        return self.disc
+
     def put_on_desktop(self, name):
         path = os.path.join(self.prefix.desktop(), name)
         with open(path, "wb") as f:
@@ -245,7 +264,7 @@ class SetupRun:
         mount namespace (the wineserver then starts inside it too). launcher: a Windows
         program and its arguments that start the set-up themselves."""
         self.apply_registry()
-        setup = os.path.join(disc_dir(), "setup.exe")
+        setup = os.path.join(self.disc, "setup.exe")
         if launcher:
             setup = winetest.to_windows_path(setup)
         command = ["wine"] + list(launcher) + [setup] + list(args)
@@ -256,7 +275,7 @@ class SetupRun:
             command = ["unshare", "-m", "--propagation", "private", "sh", "-c",
                        wrapper + '\nexec "$@"', "setup-run"] + command
         env = self.prefix.env({"ORTK_RECORDER_LOG": winetest.to_windows_path(self.launch_log)})
-        self.proc = subprocess.Popen(command, env=env, cwd=disc_dir(),
+        self.proc = subprocess.Popen(command, env=env, cwd=self.disc,
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         return self.proc
 
@@ -368,7 +387,7 @@ class SetupRun:
 
     def pages_opened(self):
         """The pages the browser was given, as disc-relative names where they are on the disc."""
-        disc = winetest.to_windows_path(disc_dir()).lower() + "\\"
+        disc = winetest.to_windows_path(self.disc).lower() + "\\"
         pages = []
         for program, arguments in self.launches():
             if not program.lower().endswith("recorder.exe"):

@@ -2,6 +2,7 @@
 """The ways a run can end before the package runs: each row of the outcome table, from a
 fresh prefix, with the final page and the error page observed through the shell."""
 import os
+import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -12,11 +13,19 @@ from e2e_support import (CLIENT_KEY, PRODUCT_KEY, SYSTEM_KEY, TITLES, BIG_SCREEN
 EN = TITLES["en"]
 
 
-def medium_recorded(registry):
-    disc = winetest.to_windows_path(disc_dir())
+def is_short_form(short, long):
+    """Whether short is long with every component as it stands or as an 8.3 name."""
+    a, b = short.lower().split("\\"), long.lower().split("\\")
+    return len(a) == len(b) and all(x == y or re.fullmatch(r"[^.~]{1,6}~\w+(\.\w{1,3})?", x)
+                                    for x, y in zip(a, b))
+
+
+def medium_recorded(registry, disc=None):
+    disc = winetest.to_windows_path(disc or disc_dir())
     check_equal(registry.data(CLIENT_KEY, "LocalContentRoot"), disc + "\\content", "LocalContentRoot")
     check_equal(registry.data(CLIENT_KEY, "LocalXMLPath"), disc + "\\xml", "LocalXMLPath")
-    check_equal((registry.data(CLIENT_KEY, "BinaryRoot") or "").lower(), disc.lower(), "BinaryRoot")
+    binary_root = registry.data(CLIENT_KEY, "BinaryRoot") or ""
+    check(is_short_form(binary_root, disc), f"BinaryRoot {binary_root!r} is not the short form of {disc!r}")
     check_equal(registry.data(CLIENT_KEY, "UninstallDisplayName"), "Vorda Orvalis Tool Kit Manager",
                 "UninstallDisplayName")
 
@@ -75,6 +84,21 @@ def kit_current():
               "Installation_Directory written")
 
 
+def kit_current_without_page():
+    # A description whose section names no after-first-visit page: nothing opens, and no
+    # file window shows the disc's folder either.
+    with SetupRun("kit-current-no-page") as run:
+        run.own_disc(lambda text: text.replace(
+            'AFTER_FIRSTVISIT="pages\\en\\welcome_back.htm"', ""))
+        run.register_kit()
+        run.start()
+        check_equal(run.watch_until_exit(None, timeout=60), 0, "exit code")
+        check_equal(run.kinds(), ["splash"], "windows shown")
+        check_equal(run.launches(), [], "programs started")
+        check_equal(winetest.find_windows(run.display, "."), [], "windows left open")
+        medium_recorded(run.registry(), run.disc)
+
+
 def no_drive_with_room():
     # The program files folder on a small volume, the other drives a network drive and the
     # disc's CD-ROM drive: no place has 30 MiB.
@@ -130,6 +154,7 @@ def main():
         ("RightsCheckFailsOnReadOnlySoftwareKey", rights_key_not_writable),
         ("RightsCheckFailsOnReadOnlyWindowsFolder", rights_windows_folder_read_only),
         ("KitCurrentOpensAfterFirstVisitOnly", kit_current),
+        ("KitCurrentWithoutPageOpensNothing", kit_current_without_page),
         ("NoDriveWithRoomOpensDefaultErrorPage", no_drive_with_room),
         ("WelcomeDeclinedEndsQuietly", welcome_declined),
         ("LicenceDeclinedEndsQuietly", licence_declined),
