@@ -429,8 +429,8 @@ def go_through(run, lang="en", welcome="continue", licence="accept", progress=No
     """Drives welcome, licence and progress screens as a user would.
 
     welcome/licence: "continue"/"accept" click the go-on face; "stop" clicks the stop face
-    and confirms with Exit. progress: None waits for the run; "cancel" clicks Cancel and
-    confirms. Returns the progress window, or None when the run stopped before it.
+    and confirms with Exit. progress: None waits for the progress screen; "cancel" clicks
+    Cancel and confirms; "unseen" does not wait for it. Returns the progress window, or None when the run stopped before it.
     """
     title = TITLES[lang]
     window = run.next_screen("welcome", title, BIG_SCREEN)
@@ -441,6 +441,8 @@ def go_through(run, lang="en", welcome="continue", licence="accept", progress=No
     run.screenshot("licence")
     if not _answer(run, window, title, licence):
         return None
+    if progress == "unseen":
+        return None  # the progress screen may close before anyone sees it
     window = run.next_screen("progress", title, SMALL_SCREEN)
     run.screenshot("progress")
     if progress == "cancel":

@@ -147,6 +147,23 @@ def licence_declined():
         check(registry.get(CLIENT_KEY, "ClientHandle") is None, "the progress screen opened")
 
 
+def package_missing():
+    # The progress screen ends with IDCANCEL when the package cannot be started: the run
+    # ends like a cancelled one, with nothing to report.
+    with SetupRun("package-missing") as run:
+        run.own_disc(lambda text: text.replace('PACKAGE="package\\OrvalisKit.exe"',
+                                               'PACKAGE="package\\Missing.exe"'))
+        run.start()
+        go_through(run, progress="unseen")
+        check_equal(run.wait_exit(), 0, "exit code")
+        check_equal(run.pages_opened(), [], "pages opened")
+        registry = run.registry()
+        check(registry.data(CLIENT_KEY, "ClientHandle"), "the progress screen did not open")
+        check_equal(registry.data(CLIENT_KEY, "InstalledLanguage"), 0x0409, "InstalledLanguage")
+        check(registry.get(CLIENT_KEY, "ClientInstalled") is None, "ClientInstalled written")
+        check("\tSpawning process failed \r\n" in (run.log_text() or ""), "start failure not logged")
+
+
 def main():
     results = winetest.Results("e2e_outcomes")
     for name, scenario in [
@@ -158,6 +175,7 @@ def main():
         ("NoDriveWithRoomOpensDefaultErrorPage", no_drive_with_room),
         ("WelcomeDeclinedEndsQuietly", welcome_declined),
         ("LicenceDeclinedEndsQuietly", licence_declined),
+        ("PackageThatCannotStartEndsQuietly", package_missing),
     ]:
         with results.case(name):
             scenario()
