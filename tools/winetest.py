@@ -225,7 +225,12 @@ class Prefix:
         return os.path.join(self.user_dir, "Desktop")
 
     def temp_dir(self):
-        return os.path.join(self.user_dir, "AppData", "Local", "Temp")
+        """The user's %TEMP%: users\\<user>\\Temp on this Wine, AppData\\Local\\Temp elsewhere."""
+        for candidate in (os.path.join(self.user_dir, "Temp"),
+                          os.path.join(self.user_dir, "AppData", "Local", "Temp")):
+            if os.path.isdir(candidate):
+                return candidate
+        return os.path.join(self.user_dir, "Temp")
 
     # -- end --------------------------------------------------------------------------------
     def close(self):
