@@ -19,7 +19,10 @@ bool StartsWith(const std::string& text, const char* prefix) {
 
 void SetupServices::LaunchWebPage(const char* target, const char* baseFolder,
                                   const char* parameters) {
-    if (!target) return;
+    // No target names nothing: joined with the program's folder it would open the disc's
+    // folder in a file window instead.
+    TextValue trimmed(target);
+    if (!target || TrimText(trimmed, kPathTrimSet).empty()) return;
     std::string file = target;
     // Web addresses go to the shell as written; the comparison is case-sensitive on
     // purpose, so "HTTP://..." is taken as a local name.

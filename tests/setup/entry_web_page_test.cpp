@@ -140,6 +140,9 @@ TEST_F(WebPageLaunch, EmptyBaseFolderStartsNothing) {
 TEST_F(WebPageLaunch, MissingTargetFailsSilently) {
     Launch((ProgramFolderOfTest() + "\\no-such-page.htm").c_str());
     Launch(nullptr);
+    // An empty name must not open the program's folder.
+    Launch("");
+    Launch(" \t");
     ExpectNothingOpened(__LINE__);
 }
 

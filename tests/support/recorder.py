@@ -21,7 +21,7 @@ def recorder_exe():
 
 
 def register(prefix, log=None):
-    """Points http:, https:, .htm and .html of the prefix at recorder.exe; returns the
+    """Points http:, https:, .htm, .html and folders of the prefix at recorder.exe; returns the
     Unix path of the log it writes."""
     log = log or os.path.join(prefix.root, "recorder.log")
     command = f'"{winetest.to_windows_path(recorder_exe())}" "--log={winetest.to_windows_path(log)}" "%1"'
@@ -33,6 +33,10 @@ def register(prefix, log=None):
     prefix.reg_add(r"HKCR\.html", None, "htmlfile")
     prefix.reg_add(r"HKCR\htmlfile\shell\open\command", None, command)
     prefix.reg_delete(r"HKCR\htmlfile\shell\open\ddeexec")
+    # Folders too, so that a folder opened by mistake is recorded rather than shown.
+    for kind in ("Folder", "Directory"):
+        prefix.reg_add(rf"HKCR\{kind}\shell\open\command", None, command)
+        prefix.reg_delete(rf"HKCR\{kind}\shell\open\ddeexec")
     return log
 
 

@@ -46,6 +46,11 @@ bool RegisterAssociations(const std::string& log) {
     ok &= SetDefaultValue(".html", "htmlfile");
     ok &= SetDefaultValue("htmlfile\\shell\\open\\command", command);
     RegDeleteKeyA(HKEY_CLASSES_ROOT, "htmlfile\\shell\\open\\ddeexec");
+    // Folders too, so that a folder opened by mistake is recorded rather than shown.
+    for (const char* kind : {"Folder", "Directory"}) {
+        ok &= SetDefaultValue(std::string(kind) + "\\shell\\open\\command", command);
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, (std::string(kind) + "\\shell\\open\\ddeexec").c_str());
+    }
     return ok;
 }
 

@@ -15,7 +15,7 @@ struct Record {
 // Full path of recorder.exe in the build folder (from ORTK_BUILD_DIR).
 std::string RecorderPath();
 
-// http:, https:, .htm and .html open with recorder.exe, which appends to log. Registered
+// http:, https:, .htm, .html and folders open with recorder.exe, which appends to log. Registered
 // in the classes root as Windows keeps them; the test's prefix is thrown away afterwards.
 bool RegisterAssociations(const std::string& log);
 
