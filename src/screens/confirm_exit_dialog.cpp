@@ -3,25 +3,7 @@
 #include "core/result_codes.h"
 #include "screens/screen_ids.h"
 
-ConfirmExitDialog::ConfirmExitDialog() : SkinDialog(IDD_CONFIRM_EXIT) {}
-
-bool ConfirmExitDialog::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM lParam,
-                                     LRESULT& result, int mapId) {
-    if (mapId != 0) return false;
-    switch (message) {
-    case WM_INITDIALOG:
-        result = OnInitDialog();
-        return true;
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
-        return true;
-    case WM_ERASEBKGND:
-        result = PaintBackground(reinterpret_cast<HDC>(wParam));
-        return true;
-    default:
-        return false;
-    }
-}
+ConfirmExitDialog::ConfirmExitDialog() : SkinScreen(IDD_CONFIRM_EXIT) {}
 
 LRESULT ConfirmExitDialog::OnInitDialog() {
     LoadBackgroundFromTitle();

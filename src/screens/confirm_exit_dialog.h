@@ -2,18 +2,15 @@
 // (1008) confirms, Go Back face (2), Escape and the close box go back.
 #pragma once
 
-#include "screens/skin_dialog.h"
+#include "screens/skin_screen.h"
 
-class ConfirmExitDialog : public SkinDialog {
+class ConfirmExitDialog : public SkinScreen {
 public:
     ConfirmExitDialog();
 
-    bool MessageTable(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
-                      int mapId) override;
-
 private:
-    LRESULT OnInitDialog();
-    void OnCommand(int id);
+    LRESULT OnInitDialog() override;
+    void OnCommand(int id) override;
 };
 
 // Asks the question over the active window; true when the user confirmed the stop.

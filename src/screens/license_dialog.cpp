@@ -21,24 +21,12 @@ UniqueFile OpenForReading(const std::string& name) {
 
 }  // namespace
 
-LicenseDialog::LicenseDialog() : SkinDialog(IDD_LICENSE), licenseText(this) {}
+LicenseDialog::LicenseDialog() : SkinScreen(IDD_LICENSE), licenseText(this) {}
 
-bool LicenseDialog::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM lParam,
+bool LicenseDialog::MessageTable(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                  LRESULT& result, int mapId) {
     if (mapId == 1) return OnLicenseTextMessage(message, result);
-    switch (message) {
-    case WM_INITDIALOG:
-        result = OnInitDialog();
-        return true;
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
-        return true;
-    case WM_ERASEBKGND:
-        result = PaintBackground(reinterpret_cast<HDC>(wParam));
-        return true;
-    default:
-        return false;
-    }
+    return SkinScreen::MessageTable(window, message, wParam, lParam, result, mapId);
 }
 
 LRESULT LicenseDialog::OnInitDialog() {

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "screens/colored_control.h"
-#include "screens/skin_dialog.h"
+#include "screens/skin_screen.h"
 
-class LicenseDialog : public SkinDialog {
+class LicenseDialog : public SkinScreen {
 public:
     LicenseDialog();
 
@@ -22,8 +22,8 @@ public:
     static constexpr DWORD kMaxLicenseBytes = 61439;
 
 private:
-    LRESULT OnInitDialog();
-    void OnCommand(int id);
+    LRESULT OnInitDialog() override;
+    void OnCommand(int id) override;
     bool OnLicenseTextMessage(UINT message, LRESULT& result);
     void LoadLicenseText();
 };

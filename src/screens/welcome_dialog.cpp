@@ -4,25 +4,7 @@
 #include "screens/confirm_exit_dialog.h"
 #include "screens/screen_ids.h"
 
-WelcomeDialog::WelcomeDialog() : SkinDialog(IDD_WELCOME) {}
-
-bool WelcomeDialog::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM lParam,
-                                 LRESULT& result, int mapId) {
-    if (mapId != 0) return false;
-    switch (message) {
-    case WM_INITDIALOG:
-        result = OnInitDialog();
-        return true;
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
-        return true;
-    case WM_ERASEBKGND:
-        result = PaintBackground(reinterpret_cast<HDC>(wParam));
-        return true;
-    default:
-        return false;
-    }
-}
+WelcomeDialog::WelcomeDialog() : SkinScreen(IDD_WELCOME) {}
 
 LRESULT WelcomeDialog::OnInitDialog() {
     LoadBackgroundFromTitle();

@@ -1,16 +1,13 @@
 // The welcome screen: what will be installed; Continue (1008) or a confirmed stop (2).
 #pragma once
 
-#include "screens/skin_dialog.h"
+#include "screens/skin_screen.h"
 
-class WelcomeDialog : public SkinDialog {
+class WelcomeDialog : public SkinScreen {
 public:
     WelcomeDialog();
 
-    bool MessageTable(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
-                      int mapId) override;
-
 private:
-    LRESULT OnInitDialog();
-    void OnCommand(int id);
+    LRESULT OnInitDialog() override;
+    void OnCommand(int id) override;
 };

@@ -1,0 +1,17 @@
+// A skinned screen whose message table is the common one: set-up on WM_INITDIALOG, button
+// presses by id on WM_COMMAND, the background picture on WM_ERASEBKGND.
+#pragma once
+
+#include "screens/skin_dialog.h"
+
+class SkinScreen : public SkinDialog {
+public:
+    using SkinDialog::SkinDialog;
+
+    bool MessageTable(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                      int mapId) override;
+
+protected:
+    virtual LRESULT OnInitDialog() = 0;
+    virtual void OnCommand(int id) = 0;
+};
