@@ -139,10 +139,8 @@ int XmlDocument::Load(const char* fileName, int depthLimit, bool readAttributes)
         bool opened = document_->Open(fileName);
         if (!opened) {
             // Not found under the name as given: try next to the program itself.
-            std::string besideProgram;
-            if (std::optional<std::string> folder = ProgramFolder()) {
-                besideProgram = *folder + "\\" + fileName;
-            }
+            std::string besideProgram, folder;
+            if (ProgramFolder(folder) == 0) besideProgram = folder + "\\" + fileName;
             opened = document_->Open(besideProgram);
         }
         if (opened) {

@@ -47,9 +47,9 @@ bool SetupApplication::Startup() {
 
     // The language's resource library, named by full path next to the program. When it
     // does not load, every resource comes from the program itself.
-    std::string folder;
-    if (!description.resourceDll.empty() && ProgramFolder(folder) == 0) {
-        std::string library = ResolvePath(folder, description.resourceDll);
+    std::optional<std::string> folder = ProgramFolder();
+    if (!description.resourceDll.empty() && folder) {
+        std::string library = ResolvePath(*folder, description.resourceDll);
         resourceLibrary = LoadLibraryA(library.c_str());
         if (resourceLibrary) module::SetResourceInstance(resourceLibrary);
     }

@@ -161,6 +161,21 @@ TEST_F(XmlTree, FileIsLookedForAsNamedThenNextToTheProgram) {
     EXPECT_EQ(document.Root()->FindAttribute("N")->value, "current folder");
 }
 
+#ifndef _WIN32
+TEST_F(XmlTree, ProgramFolderBeyond260BytesIsStillSearched) {
+    // The fallback reads the program's name into 1024 bytes, not the 260 of the other callers.
+    std::string folder = "D:\\" + std::string(300, 'd');
+    platform::host::SetModuleFileName(folder + "\\setup.exe");
+    fake_xml::SetFile(folder + "\\t.xml", "<R N=\"long folder\"/>");
+    ASSERT_EQ(document.Load("t.xml", 99, true), 1);
+    EXPECT_EQ(document.Root()->FindAttribute("N")->value, "long folder");
+    platform::host::SetModuleFileName(std::string(1100, 'x') + "\\setup.exe");
+    EXPECT_EQ(document.Load("t.xml", 99, true), 0);
+    EXPECT_EQ(fake_xml::OpenedNames().back(), "");
+    platform::host::SetModuleFileName("D:\\setup\\setup.exe");
+}
+#endif
+
 TEST_F(XmlTree, FailedLoadsLeaveNoTreeAndHoldNothing) {
     EXPECT_EQ(document.Load("missing.xml", 99, true), 0);
     EXPECT_EQ(document.Root(), nullptr);
