@@ -22,9 +22,19 @@ const SwitchCase kCases[] = {
     {"\"D:\\setup.exe\" -R /R", false},
     {"\"D:\\setup.exe\" -Rx", false},
     {"\"D:\\setup.exe\" - R", false},
-    // Only the first switch character counts, also inside the program path.
-    {"\"E:\\CD-ROM\\setup.exe\" -R", false},
-    {"\"E:\\CD-ROM\\setup.exe\" /R", false},
+    // The program path comes first and is skipped, quoted or not, whatever it holds.
+    {"\"E:\\CD-ROM\\setup.exe\" -R", true},
+    {"\"E:\\CD-ROM\\setup.exe\" /r", true},
+    {"E:\\CD-ROM\\setup.exe -R", true},
+    {"\"E:\\Disc 1\\ortk-2.0/setup.exe\" -R", true},
+    {"E:\\ortk-2.0\\setup.exe\t/R", true},
+    {"\"E:\\CD-ROM\\setup.exe\"-R", true},
+    {"\"E:\\CD-ROM\\setup.exe\"", false},
+    {"E:\\CD-ROM\\setup.exe", false},
+    {"\"E:\\CD-ROM\\setup.exe -R", false},  // unclosed quote: all of it is the path
+    // After it only the first switch character counts.
+    {"\"E:\\CD-ROM\\setup.exe\" -R ", false},
+    {"\"E:\\CD-ROM\\setup.exe\" -x -R", false},
     {"\"D:\\setup.exe\" -x -R", false},
     // No switch at all.
     {"\"D:\\setup.exe\"", false},
@@ -33,7 +43,7 @@ const SwitchCase kCases[] = {
     {"\"D:\\setup.exe\" -", false},
 };
 
-TEST(ForceInstallSwitch, FollowsTheFirstSwitchCharacterOnly) {
+TEST(ForceInstallSwitch, FollowsTheFirstSwitchCharacterAfterTheProgramPath) {
     for (const SwitchCase& c : kCases) {
         EXPECT_EQ(c.forced, HasForceInstallSwitch(c.commandLine)) << c.commandLine;
     }
