@@ -6,10 +6,13 @@
 // Tests steer it through HKLM\Software\VORDA\OrvalisToolKit\SamplePackage:
 //   "Mode"    "normal" (default), "long" (60 s of work unless "Seconds" says otherwise),
 //             "fail" (ends without installing), "crash" (dies of an access violation),
-//             "status5" (asks for a restart), "silent" (never reports a status);
+//             "status5" (asks for a restart), "silent" (never reports a status),
+//             "hidden" (denies other processes every access to itself, so that no one
+//             can read its program path, as with a protected or other-session installer);
 //   "Seconds" DWORD: length of the work phase before the files are copied (default 2).
 // It records the command line it got as "CommandLine" and its outcome as "Result".
 #include <windows.h>
+#include <aclapi.h>
 
 #include <string>
 
@@ -44,6 +47,7 @@ public:
     }
 
     int Run() {
+        if (mode_ == "hidden") HideFromOtherProcesses();
         Report(kStarted);
         if (mode_ == "crash") Crash();
         if (!Work()) return End("cancelled", 2);
@@ -140,6 +144,14 @@ private:
             CloseHandle(info.hThread);
             CloseHandle(info.hProcess);
         }
+    }
+
+    // An empty access list grants nothing; this process keeps its own full handle.
+    static void HideFromOtherProcesses() {
+        ACL empty;
+        if (!InitializeAcl(&empty, sizeof empty, ACL_REVISION)) return;
+        SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION,
+                        nullptr, nullptr, &empty, nullptr);
     }
 
     [[noreturn]] static void Crash() {

@@ -22,17 +22,6 @@ constexpr DWORD kFirstListBytes = 1024;
 constexpr DWORD kPathBytes = 260;
 constexpr DWORD kProcessEntrySize = 296;
 
-// A library of the system folder by full path, so that a disc or download folder cannot
-// supply its own copy.
-UniqueModule LoadSystemLibrary(const char* name) {
-    char folder[MAX_PATH];
-    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return UniqueModule();
-    TextValue path;
-    JoinPath(path, folder, name, '\\', kPathTrimSet);
-    return UniqueModule(LoadLibraryA(path.c_str()));
-}
-
 template <typename F>
 F Lookup(const UniqueModule& library, const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library.get(), name)));
@@ -105,8 +94,25 @@ bool Enumerate95(ProcessFinder::ProcessCallback callback, void* context) {
     return true;
 }
 
-// The Win32 side of the wait: one opened process at a time.
-class Win32WaitSteps : public ProcessWaitSteps {
+// The polls of both waits: 100 ms on the process in hand, then this thread's messages.
+class PollingSteps : public ProcessWaitSteps {
+public:
+    bool PollEnded() override { return WaitForSingleObject(waiting_, 100) != WAIT_TIMEOUT; }
+    void DispatchMessages() override {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
+
+protected:
+    HANDLE waiting_ = nullptr;
+};
+
+// The wait by program path: one opened process at a time.
+class Win32WaitSteps : public PollingSteps {
 public:
     Win32WaitSteps(ProcessFinder& finder, const char* path, std::uint32_t mode)
         : finder_(finder), path_(path), mode_(mode) {}
@@ -118,21 +124,14 @@ public:
     }
     bool OpenForWait(std::uint32_t id) override {
         process_.reset(OpenProcess(IsNtPlatform() ? kOpenForWaitNt : kOpenForWait95, FALSE, id));
+        waiting_ = process_.get();
         return static_cast<bool>(process_);
     }
-    bool PollEnded() override { return WaitForSingleObject(process_.get(), 100) != WAIT_TIMEOUT; }
     void CloseWait() override {
+        waiting_ = nullptr;
         process_.reset();
         finder_.found = false;
     }
-    void DispatchMessages() override {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
 
 private:
     ProcessFinder& finder_;
@@ -141,7 +140,34 @@ private:
     UniqueHandle process_;
 };
 
+// The wait for a process whose handle the caller holds: it is "found" once.
+class HandleWaitSteps : public PollingSteps {
+public:
+    explicit HandleWaitSteps(HANDLE process) : process_(process) {}
+
+    bool FindMatch(std::uint32_t& id) override {
+        if (asked_) return false;
+        asked_ = true;
+        id = 0;
+        return true;
+    }
+    bool OpenForWait(std::uint32_t) override {
+        waiting_ = process_;
+        return process_ != nullptr;
+    }
+    void CloseWait() override { waiting_ = nullptr; }
+
+private:
+    HANDLE process_;
+    bool asked_ = false;
+};
+
 }  // namespace
+
+bool WaitForProcessHandle(HANDLE process, std::uint32_t pollCount) {
+    HandleWaitSteps steps(process);
+    return WaitUntilNoMatchLeft(steps, pollCount, 0);
+}
 
 bool IsNtPlatform() {
     OSVERSIONINFOA info = {};

@@ -47,5 +47,9 @@ private:
     static bool MatchCallback(DWORD processId, WORD task, const char* path, void* context);
 };
 
+// Waits for the process of a handle the caller holds, with the same polls as the wait by
+// path: 100 ms each, this thread's messages dispatched between them. False when it gave up.
+bool WaitForProcessHandle(HANDLE process, std::uint32_t pollCount);
+
 // True on the Windows NT family (GetVersionExA platform id 2).
 bool IsNtPlatform();

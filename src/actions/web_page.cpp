@@ -42,7 +42,9 @@ void SetupServices::LaunchWebPage(const char* target, const char* baseFolder,
     SHELLEXECUTEINFOA info = {};
     static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "the shell expects the 32-bit layout");
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_FLAG_NO_UI;  // no error boxes from the shell
+    // No error boxes from the shell; and the launch completes before the call returns, as
+    // the final and error pages are opened just before the process ends.
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     info.lpFile = file.c_str();
     info.lpParameters = parameters;
     info.nShow = SW_SHOWNORMAL;

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <string>
 #include <utility>
 
 template <typename T, typename Traits>
@@ -83,6 +84,15 @@ using UniqueBrush = UniqueResource<HBRUSH, GdiObjectTraits<HBRUSH>>;
 using UniqueFont = UniqueResource<HFONT, GdiObjectTraits<HFONT>>;
 using UniqueCursor = UniqueResource<HCURSOR, CursorTraits>;
 using UniqueMemoryDc = UniqueResource<HDC, MemoryDcTraits>;
+
+// A library of the system folder, loaded by full path so that a disc or download folder
+// cannot supply its own copy; empty when the folder or the library cannot be had.
+inline UniqueModule LoadSystemLibrary(const char* name) {
+    char folder[MAX_PATH];
+    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return UniqueModule();
+    return UniqueModule(LoadLibraryA((std::string(folder, length) + "\\" + name).c_str()));
+}
 
 // A window DC released on scope exit.
 class WindowDc {

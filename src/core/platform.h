@@ -18,6 +18,10 @@ const char* NextChar(const char* position);
 // result does not fit.
 bool FullPathName(const std::string& path, std::size_t bufferSize, std::string& out);
 
+// GetShortPathNameA into bufferSize bytes; false when the call fails or the result does
+// not fit.
+bool ShortPathName(const std::string& path, std::size_t bufferSize, std::string& out);
+
 // GetModuleFileNameA of the program instance into bufferSize bytes; false when it fails
 // or the name does not fit.
 bool ModuleFileName(std::size_t bufferSize, std::string& out);

@@ -109,6 +109,9 @@ bool FullPathName(const std::string& path, std::size_t bufferSize, std::string& 
     return true;
 }
 
+// The host's file systems keep no 8.3 names: like a volume with short names turned off.
+bool ShortPathName(const std::string&, std::size_t, std::string&) { return false; }
+
 bool ModuleFileName(std::size_t bufferSize, std::string& out) {
     if (ModuleName().empty() || ModuleName().size() + 1 > bufferSize) return false;
     out = ModuleName();

@@ -27,6 +27,14 @@ bool FullPathName(const std::string& path, std::size_t bufferSize, std::string& 
     return true;
 }
 
+bool ShortPathName(const std::string& path, std::size_t bufferSize, std::string& out) {
+    std::vector<char> buffer(bufferSize, '\0');
+    DWORD length = GetShortPathNameA(path.c_str(), buffer.data(), static_cast<DWORD>(bufferSize));
+    if (length == 0 || length >= bufferSize) return false;
+    out.assign(buffer.data(), length);
+    return true;
+}
+
 bool ModuleFileName(std::size_t bufferSize, std::string& out) {
     HINSTANCE instance = module::ProgramInstance();
     if (!instance) return false;

@@ -145,6 +145,11 @@ std::int32_t ProgramFolder(std::string& folder) {
     return 0;
 }
 
+std::string ShortPathForm(const std::string& path) {
+    std::string shortForm;
+    return platform::ShortPathName(path, 260, shortForm) ? shortForm : path;
+}
+
 std::optional<std::string> LoadResourceText(unsigned id, TextValue& out) {
     std::string text;
     if (!platform::LoadResourceString(id, 10240, text) || text.empty()) return std::nullopt;

@@ -54,6 +54,10 @@ std::string FullPath(const std::string& path);
 std::optional<std::string> ProgramFolder();        // 260-byte buffer
 std::int32_t ProgramFolder(std::string& folder);   // 1024-byte buffer; 0 or E_FAIL
 
+// Short (8.3) form of a path, read into 260 bytes; the path itself where the system has
+// no short form or it would not fit.
+std::string ShortPathForm(const std::string& path);
+
 constexpr std::int32_t kEFail = static_cast<std::int32_t>(0x80004005u);
 
 // String-table entry from the resource instance; out keeps its text when the entry is missing.

@@ -5,7 +5,9 @@
 
 #include "core/module_state.h"
 #include "core/text_value.h"
+#include "screens/common_controls.h"
 #include "screens/skin_layout.h"
+#include "screens/window_fault.h"
 
 namespace {
 
@@ -60,6 +62,7 @@ HBRUSH SkinDialog::DefaultControlColors(HDC dc) {
 }
 
 INT_PTR SkinDialog::ShowModal(HWND owner) {
+    if (DWORD classes = ControlClassesOfTemplate(templateId)) InitCommonControlClasses(classes);
     bound = false;
     module::PushWindowObject(this);
     INT_PTR result = DialogBoxParamA(module::ResourceInstance(), MAKEINTRESOURCEA(templateId),
@@ -68,6 +71,9 @@ INT_PTR SkinDialog::ShowModal(HWND owner) {
     // next window of this thread is not bound to this object.
     if (!bound) module::TakeWindowObject();
     window = nullptr;
+    // A handler's exception ended the screen; it goes on from here, outside the system's
+    // frames, to whoever runs the screen.
+    window_fault::RethrowKept();
     return result;
 }
 
@@ -81,14 +87,16 @@ INT_PTR CALLBACK SkinDialog::StaticDialogProcedure(HWND target, UINT message, WP
         object->bound = true;
         SetWindowLongPtrA(target, DWLP_USER, reinterpret_cast<LONG_PTR>(object));
     }
-    INT_PTR answer = object->Route(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(target, DWLP_USER, 0);
-        object->window = nullptr;
-        object->focusSink = nullptr;  // went with the dialog
-        object->OnFinalMessage(target);
-    }
-    return answer;
+    return window_fault::Guard<INT_PTR>(target, FALSE, [&] {
+        INT_PTR answer = object->Route(message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            SetWindowLongPtrA(target, DWLP_USER, 0);
+            object->window = nullptr;
+            object->focusSink = nullptr;  // went with the dialog
+            object->OnFinalMessage(target);
+        }
+        return answer;
+    });
 }
 
 INT_PTR SkinDialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {

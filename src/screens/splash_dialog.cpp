@@ -8,8 +8,10 @@
 #include "core/result_codes.h"
 #include "core/text_value.h"
 #include "description/setup_description.h"
+#include "screens/common_controls.h"
 #include "screens/screen_ids.h"
 #include "screens/skin_dialog.h"
+#include "screens/window_fault.h"
 
 namespace {
 
@@ -36,15 +38,14 @@ DLGPROC SplashDialog::DialogProcedure() const { return &SplashDialog::StaticDial
 void SplashDialog::OnFinalMessage(HWND) {}
 
 INT_PTR SplashDialog::ShowModal(HWND owner) {
-    // The template's animation control needs its window class registered.
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_ANIMATE_CLASS};
-    InitCommonControlsEx(&classes);
+    InitCommonControlClasses(ControlClassesOfTemplate(IDD_SPLASH));
     bound = false;
     module::PushWindowObject(this);
     INT_PTR result = DialogBoxParamA(module::ResourceInstance(), MAKEINTRESOURCEA(IDD_SPLASH),
                                      owner, DialogProcedure(), 0);
     if (!bound) module::TakeWindowObject();  // never created: do not leave the entry behind
     window = nullptr;
+    window_fault::RethrowKept();  // a handler's exception, past the system's frames
     return result;
 }
 
@@ -58,22 +59,24 @@ INT_PTR CALLBACK SplashDialog::StaticDialogProcedure(HWND target, UINT message, 
         object->bound = true;
         SetWindowLongPtrA(target, DWLP_USER, reinterpret_cast<LONG_PTR>(object));
     }
-    LRESULT result = 0;
-    INT_PTR answer = FALSE;
-    if (object->MessageTable(target, message, wParam, lParam, result)) {
-        if (message == WM_INITDIALOG) {
-            answer = result;
-        } else {
-            SetWindowLongPtrA(target, DWLP_MSGRESULT, result);
-            answer = TRUE;
+    return window_fault::Guard<INT_PTR>(target, FALSE, [&] {
+        LRESULT result = 0;
+        INT_PTR answer = FALSE;
+        if (object->MessageTable(target, message, wParam, lParam, result)) {
+            if (message == WM_INITDIALOG) {
+                answer = result;
+            } else {
+                SetWindowLongPtrA(target, DWLP_MSGRESULT, result);
+                answer = TRUE;
+            }
         }
-    }
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(target, DWLP_USER, 0);
-        object->window = nullptr;
-        object->OnFinalMessage(target);
-    }
-    return answer;
+        if (message == WM_NCDESTROY) {
+            SetWindowLongPtrA(target, DWLP_USER, 0);
+            object->window = nullptr;
+            object->OnFinalMessage(target);
+        }
+        return answer;
+    });
 }
 
 bool SplashDialog::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {

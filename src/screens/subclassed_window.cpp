@@ -1,5 +1,7 @@
 #include "screens/subclassed_window.h"
 
+#include "screens/window_fault.h"
+
 namespace {
 // The object behind a subclassed window is kept in a window property, which leaves the
 // control's user data to whoever else wants it.
@@ -49,13 +51,16 @@ LRESULT CALLBACK SubclassedWindow::StaticProcedure(HWND target, UINT message, WP
                                                    LPARAM lParam) {
     auto* object = static_cast<SubclassedWindow*>(GetPropA(target, kObjectProperty));
     if (!object) return DefWindowProcA(target, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        LRESULT result = object->CallPrevious(target, message, wParam, lParam);
-        object->Unsubclass();
-        object->OnFinalMessage(target);
-        return result;
-    }
-    LRESULT result = 0;
-    if (object->MessageTable(target, message, wParam, lParam, result)) return result;
-    return object->CallPrevious(target, message, wParam, lParam);
+    // A control's exception ends the screen it belongs to.
+    return window_fault::Guard<LRESULT>(GetAncestor(target, GA_ROOT), 0, [&] {
+        if (message == WM_NCDESTROY) {
+            LRESULT result = object->CallPrevious(target, message, wParam, lParam);
+            object->Unsubclass();
+            object->OnFinalMessage(target);
+            return result;
+        }
+        LRESULT result = 0;
+        if (object->MessageTable(target, message, wParam, lParam, result)) return result;
+        return object->CallPrevious(target, message, wParam, lParam);
+    });
 }

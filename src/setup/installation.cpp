@@ -28,17 +28,6 @@ namespace {
 constexpr char kTrayProgram[] = "vxtray.exe";
 constexpr char kTrayStopArgument[] = "-Kill";
 
-// Short (8.3) form of the program folder; the long form where the system has no short
-// one or it would not fit the 260-byte buffer.
-std::string ShortProgramFolder() {
-    std::optional<std::string> folder = ProgramFolder();
-    if (!folder) return std::string();
-    char shortForm[MAX_PATH] = {};
-    DWORD length = GetShortPathNameA(folder->c_str(), shortForm, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return *folder;
-    return shortForm;
-}
-
 std::string FolderOnMedium(const std::string& name) {
     std::optional<std::string> folder = ProgramFolder();
     TextValue joined;
@@ -55,7 +44,8 @@ void StopTrayProgram(SetupServices& services) {
 
 // Where the set-up medium is, for the package installer and the kit's manager.
 void RecordSetupMedium(SetupServices& services, const SetupDescription& description) {
-    services.WriteClientString("BinaryRoot", ShortProgramFolder().c_str());
+    std::string folder = ProgramFolder().value_or(std::string());
+    services.WriteClientString("BinaryRoot", ShortPathForm(folder).c_str());
     services.WriteClientString("LocalContentRoot", FolderOnMedium(description.contentRoot).c_str());
     services.WriteClientString("LocalXMLPath", FolderOnMedium(description.xmlRoot).c_str());
     TextValue managerName;

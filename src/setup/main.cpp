@@ -9,6 +9,7 @@
 #include "core/result_codes.h"
 #include "setup/command_line.h"
 #include "setup/dll_search.h"
+#include "setup/entry.h"
 #include "setup/setup_application.h"
 
 namespace {
@@ -32,17 +33,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     CoInitialize(nullptr);  // result deliberately unchecked: the run goes on either way
     module::Initialize(instance);
     setupResult = SETUP_E_DEFAULT;
-    try {
-        RunSetup(commandLine);
-    } catch (...) {
-        // Whatever escapes start-up or the sequence ends here, with the application object
-        // already gone; the outcome set so far still decides the error page below.
-    }
-    try {
-        if (setupResult < 0) SetupApplication::ReportResult(setupResult);
-    } catch (...) {
-        // Nothing more can be done for the user; the exit code stays 0.
-    }
+    RunAndReportResult([commandLine] { RunSetup(commandLine); });
     CoUninitialize();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "setup/main_window.h"
 
 #include "core/module_state.h"
+#include "screens/window_fault.h"
 
 const char kMainWindowClass[] = "OrvalisToolKit";
 
@@ -39,14 +40,12 @@ bool MainWindow::Create(const char* title) {
                                    area.left, area.top, area.right - area.left,
                                    area.bottom - area.top, nullptr, nullptr,
                                    module::ProgramInstance(), nullptr);
-    if (!created) {
-        // A window that never saw a message leaves the entry behind: take it back so that
-        // it binds nothing later.
-        if (!bound_) module::TakeWindowObject();
-        return false;
-    }
+    // A window that never saw a message leaves the entry behind: take it back so that it
+    // binds nothing later.
+    if (!created && !bound_) module::TakeWindowObject();
     window = created;
-    return true;
+    window_fault::RethrowKept();  // from a message handled during creation
+    return created != nullptr;
 }
 
 void MainWindow::Destroy() {
@@ -70,5 +69,8 @@ LRESULT CALLBACK MainWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, L
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         self->window = nullptr;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    // The screen it owns is the modal run to unwind.
+    return window_fault::Guard<LRESULT>(GetWindow(hwnd, GW_ENABLEDPOPUP), 0, [&] {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    });
 }

@@ -21,14 +21,6 @@ constexpr std::uint32_t kPollCount = 999999999;
 constexpr std::uint32_t kRestartStatus = 5;
 constexpr DWORD kStartupInfoSize = 68;
 
-std::string ShortFolder(const std::string& folder) {
-    char buffer[260];
-    DWORD length = GetShortPathNameA(folder.c_str(), buffer, sizeof buffer);
-    // Without a short form the long one is used; the command line quotes it anyway.
-    if (length == 0 || length >= sizeof buffer) return folder;
-    return std::string(buffer, length);
-}
-
 bool IsPresentFile(const std::string& path) {
     WIN32_FIND_DATAA data;
     UniqueFind find(FindFirstFileA(path.c_str(), &data));
@@ -55,7 +47,8 @@ std::string SystemRegistryEditor() {
 void ImportRegistryScriptsFrom(const std::string& folder, const ScriptLauncher& launch) {
     for (const char* name : kRegistryScripts) {
         TextValue script;
-        JoinPath(script, ShortFolder(folder), name, '\\', kPathTrimSet);
+        // Without a short form the long one is used; the command line quotes it anyway.
+        JoinPath(script, ShortPathForm(folder), name, '\\', kPathTrimSet);
         if (!IsPresentFile(script.str())) continue;
         TextValue command;
         FormatText(command, "%s -s \"%s\"", SystemRegistryEditor().c_str(), script.c_str());
@@ -84,11 +77,14 @@ bool RunPackage(PackageRunHost& host, const std::string& package) {
         host.WriteLogLine("Spawning process failed ");
         return false;
     }
-    // The wait goes by program path, as the installer may hand over to other processes.
     CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
+    UniqueHandle installer(started.hProcess);
 
     Sleep(kPauseAfterStartMs);
+    // The started installer first, by its handle: its path may be unreadable from here (a
+    // 64-bit or protected process, another session), and the wait by path would then end
+    // at once. Then by program path, as the installer may hand over to other processes.
+    WaitForProcessHandle(installer.get(), kPollCount);
     ProcessFinder finder;
     finder.WaitForProcessesToEnd(packagePath.c_str(), kPollCount, 0, 0);
     finder.WaitForProcessesToEnd(cleanupPath.c_str(), kPollCount, 0, 0);

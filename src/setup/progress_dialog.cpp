@@ -24,12 +24,7 @@ using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
 // classic. The theme library exists only on newer systems, so it is looked up at run
 // time, from the system folder.
 void DrawClassic(HWND control) {
-    char folder[MAX_PATH];
-    UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    TextValue path;
-    JoinPath(path, folder, "uxtheme.dll", '\\', kPathTrimSet);
-    UniqueModule themes(LoadLibraryA(path.c_str()));
+    UniqueModule themes = LoadSystemLibrary("uxtheme.dll");
     if (!themes) return;
     auto setTheme = reinterpret_cast<SetWindowThemeFn>(
         reinterpret_cast<void*>(GetProcAddress(themes.get(), "SetWindowTheme")));
@@ -141,7 +136,14 @@ bool ProgressDialog::StartWorker() {
 
 DWORD WINAPI ProgressDialog::WorkerMain(LPVOID parameter) {
     auto* screen = static_cast<ProgressDialog*>(parameter);
-    bool started = RunPackage(*screen, screen->package);
+    bool started = false;
+    try {
+        started = RunPackage(*screen, screen->package);
+    } catch (...) {
+        // Nothing may leave a thread function: the screen takes the exception over when
+        // it ends and throws it on its own thread.
+        screen->workerFault_ = std::current_exception();
+    }
     int result = started && screen->cancelState.load() != kCancelConfirmed ? IDC_PROCEED : IDCANCEL;
     PostMessageA(screen->workerTarget_, WM_PROGRESS_END, static_cast<WPARAM>(result), 0);
     return started ? 1 : 0;
@@ -202,7 +204,14 @@ void ProgressDialog::OnFillBar() {
     KillTimer(window, PROGRESS_TIMER_ID);
 }
 
-void ProgressDialog::OnEnd(int result) { EndScreen(result); }
+void ProgressDialog::OnEnd(int result) {
+    if (workerFault_) {
+        // The worker posted this just before it returns: once it has, its fault is whole.
+        WaitForSingleObject(workerThread.get(), INFINITE);
+        std::rethrow_exception(std::exchange(workerFault_, nullptr));
+    }
+    EndScreen(result);
+}
 
 void ProgressDialog::StopTimer() { PostMessageA(workerTarget_, WM_PROGRESS_STOP_TIMER, 0, 0); }
 

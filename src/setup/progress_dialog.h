@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <string>
 
 #include "core/handles.h"
@@ -71,4 +72,5 @@ private:
     bool ReadInstallStatus(std::uint32_t& status) override;
 
     HWND workerTarget_ = nullptr;  // the screen's window, fixed before the worker starts
+    std::exception_ptr workerFault_;  // set by the worker before it posts its end
 };

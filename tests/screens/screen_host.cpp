@@ -226,8 +226,6 @@ int main(int argc, char** argv) {
         ConfirmExitDialog screen;
         result = screen.ShowModal(owner);
     } else if (options.screen == "progress") {
-        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
-        InitCommonControlsEx(&classes);
         ProgressLook screen;
         result = screen.ShowModal(owner);
     } else if (options.screen == "splash") {

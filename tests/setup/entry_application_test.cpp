@@ -2,7 +2,6 @@
 // library of the test's own, the hidden main window, shut-down and the error report.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commctrl.h>
 
 #include <string>
 
@@ -149,24 +148,6 @@ TEST_F(ApplicationStart, LibraryThatDoesNotLoadLeavesTheProgramsResources) {
     EXPECT_STREQ("Vorda Orvalis Tool Kit Installation", title);
     application.Shutdown();
     DeleteFileA((TestProgramFolder() + "\\entry_broken_library.dll").c_str());
-}
-
-TEST(CommonControls, ComeFromTheSystemFolderOnFirstUse) {
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS | ICC_ANIMATE_CLASS};
-    ASSERT_TRUE(InitCommonControlsEx(&classes));
-    HMODULE library = GetModuleHandleA("comctl32.dll");
-    ASSERT_NE(nullptr, library);
-    char loaded[MAX_PATH] = {};
-    GetModuleFileNameA(library, loaded, sizeof loaded);
-    char system[MAX_PATH] = {};
-    GetSystemDirectoryA(system, sizeof system);
-    EXPECT_EQ(Lower(std::string(system) + "\\comctl32.dll"), Lower(loaded));
-    for (const char* windowClass : {PROGRESS_CLASSA, ANIMATE_CLASSA}) {
-        HWND control = CreateWindowExA(0, windowClass, "", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                       nullptr, GetModuleHandleA(nullptr), nullptr);
-        EXPECT_NE(nullptr, control) << windowClass;
-        if (control) DestroyWindow(control);
-    }
 }
 
 class ErrorReport : public ApplicationStart {

@@ -2,10 +2,14 @@
 // resource library.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "common/resource_ids.h"
+#include "screens/common_controls.h"
+#include "screens/dialog_template.h"
 
 namespace {
 
@@ -140,6 +144,105 @@ TEST_F(ProgramResources, CarriesAVersionResource) {
     std::wstring name = L"setup.exe";
     std::string wide(reinterpret_cast<const char*>(name.c_str()), name.size() * 2);
     EXPECT_NE(std::string::npos, data.find(wide));
+}
+
+
+
+// The common-control classes a template may name and the flag that registers each. The
+// system's predefined classes need none; any other class fails the guard below until it
+// is added here.
+struct ClassFlag {
+    const char* name;
+    DWORD flag;
+};
+const ClassFlag kCommonControlClasses[] = {
+    {PROGRESS_CLASSA, ICC_PROGRESS_CLASS},     {ANIMATE_CLASSA, ICC_ANIMATE_CLASS},
+    {WC_LISTVIEWA, ICC_LISTVIEW_CLASSES},      {WC_TREEVIEWA, ICC_TREEVIEW_CLASSES},
+    {WC_TABCONTROLA, ICC_TAB_CLASSES},         {TRACKBAR_CLASSA, ICC_BAR_CLASSES},
+    {STATUSCLASSNAMEA, ICC_BAR_CLASSES},       {TOOLBARCLASSNAMEA, ICC_BAR_CLASSES},
+    {TOOLTIPS_CLASSA, ICC_BAR_CLASSES},        {UPDOWN_CLASSA, ICC_UPDOWN_CLASS},
+    {HOTKEY_CLASSA, ICC_HOTKEY_CLASS},         {DATETIMEPICK_CLASSA, ICC_DATE_CLASSES},
+    {MONTHCAL_CLASSA, ICC_DATE_CLASSES},       {WC_IPADDRESSA, ICC_INTERNET_CLASSES},
+    {WC_COMBOBOXEXA, ICC_USEREX_CLASSES},      {REBARCLASSNAMEA, ICC_COOL_CLASSES},
+    {WC_PAGESCROLLERA, ICC_PAGESCROLLER_CLASS}, {"SysLink", ICC_LINK_CLASS},
+};
+const char* const kPredefinedClasses[] = {"Button", "Edit", "Static", "ListBox", "ScrollBar",
+                                          "ComboBox"};
+
+struct CompiledTemplate {
+    int id;  // -1 for a template named by text
+    std::vector<unsigned char> bytes;
+};
+
+BOOL CALLBACK CollectTemplate(HMODULE module, LPCSTR, LPSTR name, LONG_PTR list) {
+    HRSRC found = FindResourceA(module, name, RT_DIALOG);
+    const auto* data = found ? static_cast<const unsigned char*>(
+                                   LockResource(LoadResource(module, found)))
+                             : nullptr;
+    if (data) {
+        reinterpret_cast<std::vector<CompiledTemplate>*>(list)->push_back(
+            {IS_INTRESOURCE(name) ? static_cast<int>(reinterpret_cast<UINT_PTR>(name)) : -1,
+             std::vector<unsigned char>(data, data + SizeofResource(module, found))});
+    }
+    return TRUE;
+}
+
+// The flag a control's class needs: 0 for a predefined class, ~0 for an unknown one.
+DWORD FlagOfClass(const std::string& name) {
+    for (const char* predefined : kPredefinedClasses)
+        if (lstrcmpiA(predefined, name.c_str()) == 0) return 0;
+    for (const ClassFlag& known : kCommonControlClasses)
+        if (lstrcmpiA(known.name, name.c_str()) == 0) return known.flag;
+    return ~0u;
+}
+
+// Windows registers a common-control class only for a program that asks for its flag
+// (Wine registers them all, so no screen test here can notice a missing one): every
+// template of the program and of each language library is read, and the flags the
+// screens ask for before creating it must cover each class it names.
+TEST(ControlClasses, EveryTemplateAsksForTheClassesItUses) {
+    std::vector<std::string> modules = {BuildPath("src\\setup\\setup.exe")};
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(BuildPath("lang\\ortk_*.dll").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do modules.push_back(BuildPath("lang\\") + found.cFileName);
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    ASSERT_GE(modules.size(), 3u) << "the program and at least two language libraries";
+    DWORD used = 0;
+    for (const std::string& path : modules) {
+        HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(nullptr, module) << path;
+        std::vector<CompiledTemplate> templates;
+        EnumResourceNamesA(module, RT_DIALOG, &CollectTemplate,
+                           reinterpret_cast<LONG_PTR>(&templates));
+        EXPECT_FALSE(templates.empty()) << path;
+        for (const CompiledTemplate& t : templates) {
+            DialogTemplate dialog;
+            std::string error;
+            ASSERT_TRUE(ParseDialogTemplate(t.bytes.data(), t.bytes.size(), dialog, &error))
+                << path << " template " << t.id << ": " << error;
+            for (const DialogControl& control : dialog.controls) {
+                std::string name = control.ClassName();
+                DWORD flag = FlagOfClass(name);
+                EXPECT_NE(flag, ~0u) << path << " template " << t.id << ": unknown class " << name;
+                if (flag == ~0u) continue;
+                EXPECT_EQ(ControlClassesOfTemplate(t.id) & flag, flag)
+                    << path << " template " << t.id << " never asks for " << name;
+                used |= flag;
+            }
+        }
+        FreeLibrary(module);
+    }
+    EXPECT_EQ(used, static_cast<DWORD>(ICC_PROGRESS_CLASS | ICC_ANIMATE_CLASS))
+        << "the progress bar and the splash clip were not both seen";
+    // And the system's library grants them.
+    EXPECT_TRUE(InitCommonControlClasses(used));
+    char loaded[MAX_PATH] = {}, system[MAX_PATH] = {};
+    GetModuleFileNameA(GetModuleHandleA("comctl32.dll"), loaded, sizeof loaded);
+    GetSystemDirectoryA(system, sizeof system);
+    EXPECT_EQ(lstrcmpiA(loaded, (std::string(system) + "\\comctl32.dll").c_str()), 0) << loaded;
 }
 
 }  // namespace

@@ -129,7 +129,9 @@ protected:
     // Runs the disc's setup.exe to its end, pumping this thread's messages meanwhile (the
     // stand-in windows belong to it); the exit code.
     DWORD RunSetup(const std::string& currentFolder) {
-        std::string commandLine = "\"" + disc + "\\setup.exe\"";
+        return Run("\"" + disc + "\\setup.exe\"", currentFolder);
+    }
+    DWORD Run(std::string commandLine, const std::string& currentFolder) {
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
@@ -175,6 +177,25 @@ TEST_F(SetupRun, LibraryWithoutTitleOpensTheDefaultErrorPage) {
     ASSERT_EQ(1u, records.size());
     EXPECT_EQ(Lower(disc + "\\pages\\error.htm"), Lower(recorder::Unquoted(records[0].arguments)));
     EXPECT_TRUE(Exists(disc + "\\lang\\res.dll.loaded"));
+}
+
+// An exception in a screen's handler or on the package-run worker must not cross the
+// system's frames: the screen ends, and the entry's rule opens the page for the code set
+// so far. A crash would end the program with another exit code and no page.
+TEST_F(SetupRun, FaultInAScreenOrItsWorkerEndsInTheErrorPage) {
+    ASSERT_TRUE(CopyFileA(BuildPath("tests\\setup\\fault_host.exe").c_str(),
+                          (disc + "\\fault_host.exe").c_str(), FALSE));
+    for (const char* where : {"screen", "worker"}) {
+        SCOPED_TRACE(where);
+        DeleteFileA(log.c_str());
+        std::string commandLine = "\"" + disc + "\\fault_host.exe\" " + where + " \"" +
+                                  BuildPath("lang\\ortk_en.dll") + "\" pages\\error.htm";
+        EXPECT_EQ(0u, Run(commandLine, disc));
+        auto records = recorder::WaitForRecords(log, 1, 20000);
+        ASSERT_EQ(1u, records.size());
+        EXPECT_EQ(Lower(disc + "\\pages\\error.htm"),
+                  Lower(recorder::Unquoted(records[0].arguments)));
+    }
 }
 
 TEST_F(SetupRun, SecondCopyBringsTheFirstToTheFront) {

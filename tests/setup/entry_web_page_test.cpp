@@ -2,14 +2,41 @@
 // whose associations point at the recorder.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 #include "core/handles.h"
 #include "recorder_client.h"
 #include "registry/setup_services.h"
 
+// The slot through which this program's code calls ShellExecuteExA.
+extern "C" {
+#ifdef _WIN64
+extern void* shellExecuteExSlot __asm__("__imp_ShellExecuteExA");
+#else
+extern void* shellExecuteExSlot __asm__("__imp__ShellExecuteExA@4");
+#endif
+}
+
 namespace {
+
+using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
+ShellExecuteExFunction realShellExecuteEx = nullptr;
+std::vector<ULONG> launchMasks;  // as the shell received them
+
+BOOL WINAPI RecordingShellExecuteEx(SHELLEXECUTEINFOA* info) {
+    launchMasks.push_back(info->fMask);
+    return realShellExecuteEx(info);
+}
+
+void PointShellExecuteExAt(void* function) {
+    DWORD old = 0;
+    VirtualProtect(&shellExecuteExSlot, sizeof(void*), PAGE_READWRITE, &old);
+    shellExecuteExSlot = function;
+    VirtualProtect(&shellExecuteExSlot, sizeof(void*), old, &old);
+}
 
 std::string ProgramFolderOfTest() {
     char path[MAX_PATH] = {};
@@ -32,8 +59,18 @@ protected:
         CreateDirectoryA(folder.c_str(), nullptr);
         log = folder + "\\recorder.log";
         ASSERT_TRUE(recorder::RegisterAssociations(log));
+        launchMasks.clear();
+        realShellExecuteEx = reinterpret_cast<ShellExecuteExFunction>(shellExecuteExSlot);
+        PointShellExecuteExAt(reinterpret_cast<void*>(&RecordingShellExecuteEx));
     }
     void TearDown() override {
+        PointShellExecuteExAt(reinterpret_cast<void*>(realShellExecuteEx));
+        // Pages open moments before the set-up ends: every launch must be complete when
+        // the call returns, and no launch may show the shell's error boxes.
+        for (ULONG mask : launchMasks) {
+            EXPECT_EQ(mask & (SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI),
+                      static_cast<ULONG>(SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI));
+        }
         SetCurrentDirectoryA(ProgramFolderOfTest().c_str());
         for (const std::string& file : created) DeleteFileA(file.c_str());
         for (const std::string& made : folders) RemoveDirectoryA(made.c_str());
@@ -57,6 +94,7 @@ protected:
 
     // The single record the launch left, checked against the expected page or address.
     void ExpectOpened(const std::string& expected, int line) {
+        EXPECT_FALSE(launchMasks.empty()) << "called from line " << line;
         auto records = recorder::WaitForRecords(log, 1, 20000);
         ASSERT_EQ(1u, records.size()) << "called from line " << line;
         EXPECT_EQ(Lower(expected), Lower(recorder::Unquoted(records[0].arguments)))

@@ -17,8 +17,6 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     module::Initialize(instance);
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
     std::string library = __argc > 1 ? __argv[1] : "-";
     std::string package = __argc > 2 ? __argv[2] : "";
     std::string folder = ProgramFolder().value_or(".");

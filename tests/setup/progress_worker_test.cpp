@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "actions/process_finder.h"
@@ -53,6 +56,28 @@ void SetSamplePackage(const char* name, DWORD value) {
               ERROR_SUCCESS);
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
     RegCloseKey(key);
+}
+
+void SetSamplePackageText(const char* name, const std::string& text) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\VORDA\\OrvalisToolKit\\SamplePackage",
+                              0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(key);
+}
+
+std::string SamplePackageText(const char* name) {
+    char buffer[256] = {};
+    DWORD size = sizeof buffer - 1;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\VORDA\\OrvalisToolKit\\SamplePackage", 0,
+                      KEY_READ, &key) != ERROR_SUCCESS)
+        return std::string();
+    RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+    RegCloseKey(key);
+    return buffer;
 }
 
 class RegistryScripts : public ::testing::Test {
@@ -120,26 +145,77 @@ TEST(RunPackage, AnEmptyPackageCannotStartAndIsLogged) {
 // The sample package lies in the build folder's package\ folder, next to _ISDel.exe.
 const char kSamplePackage[] = "..\\..\\package\\OrvalisKit.exe";
 
-TEST(RunPackage, WaitsForThePackageAndItsCleanUpProgramThenFillsTheBar) {
-    SetSamplePackage("Seconds", 2);
-    SetSamplePackage("CleanupSeconds", 3);
-    RecordingHost host;
-    host.hasStatus = true;
-    host.status = 5;
-    DWORD start = GetTickCount();
-    ASSERT_TRUE(RunPackage(host, kSamplePackage));
-    DWORD elapsed = GetTickCount() - start;
-    // 2 s of package work (the 1 s pause runs meanwhile), 3 s of clean-up, the 5 s pause.
-    EXPECT_GE(elapsed, 9500u);
-    EXPECT_LT(elapsed, 30000u);
-    EXPECT_EQ(host.barFills, 1);
-    EXPECT_EQ(host.timerStops, 0);
-    EXPECT_EQ(host.logLines, std::vector<std::string>{"You may have to restart"});
+// Whether a process with the package's path could be found while RunPackage ran.
+class PackageWatcher {
+public:
+    explicit PackageWatcher(std::string path)
+        : path_(std::move(path)), thread_([this] { Watch(); }) {}
+    ~PackageWatcher() {
+        stop_ = true;
+        thread_.join();
+    }
+    bool SawIt() const { return seen_; }
 
+private:
+    void Watch() {
+        ProcessFinder finder;
+        while (!stop_) {
+            if (finder.FindProcess(path_.c_str(), 0)) seen_ = true;
+            Sleep(300);
+        }
+    }
+    std::string path_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> seen_{false};
+    std::thread thread_;
+};
+
+struct PackageRunCase {
+    const char* mode;
+    DWORD seconds, cleanupSeconds;
+    DWORD atLeastMs;
+    bool foundByPath;
+};
+
+TEST(RunPackage, WaitsForThePackageAndItsCleanUpProgramThenFillsTheBar) {
+    const PackageRunCase cases[] = {
+        // 2 s of package work (the 1 s pause runs meanwhile), 3 s of clean-up, the 5 s pause.
+        {"normal", 2, 3, 9500, true},
+        // A package no other process may look into: its path cannot be read, so the wait
+        // by path finds nothing; the started process's own handle still holds the run for
+        // the 6 s of work, then the 5 s pause.
+        {"hidden", 6, 0, 10500, false},
+    };
     std::string folder = FullPath(ProgramFolder().value_or("") + "\\..\\..\\package");
-    ProcessFinder finder;
-    EXPECT_FALSE(finder.FindProcess((folder + "\\OrvalisKit.exe").c_str(), 0));
-    EXPECT_FALSE(finder.FindProcess((folder + "\\_ISDel.exe").c_str(), 0));
+    for (const PackageRunCase& c : cases) {
+        SCOPED_TRACE(c.mode);
+        SetSamplePackageText("Mode", c.mode);
+        SetSamplePackageText("Result", "");
+        SetSamplePackage("Seconds", c.seconds);
+        SetSamplePackage("CleanupSeconds", c.cleanupSeconds);
+        RecordingHost host;
+        host.hasStatus = true;
+        host.status = 5;
+        DWORD start = GetTickCount();
+        bool seen = false;
+        {
+            PackageWatcher watcher(folder + "\\OrvalisKit.exe");
+            ASSERT_TRUE(RunPackage(host, kSamplePackage));
+            seen = watcher.SawIt();
+        }
+        DWORD elapsed = GetTickCount() - start;
+        EXPECT_EQ(seen, c.foundByPath);
+        EXPECT_EQ(SamplePackageText("Result"), "installed") << "the run ended before the package";
+        EXPECT_GE(elapsed, c.atLeastMs);
+        EXPECT_LT(elapsed, 30000u);
+        EXPECT_EQ(host.barFills, 1);
+        EXPECT_EQ(host.timerStops, 0);
+        EXPECT_EQ(host.logLines, std::vector<std::string>{"You may have to restart"});
+
+        ProcessFinder finder;
+        EXPECT_FALSE(finder.FindProcess((folder + "\\_ISDel.exe").c_str(), 0));
+    }
+    SetSamplePackageText("Mode", "");
 }
 
 }  // namespace

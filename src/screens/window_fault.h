@@ -1,0 +1,31 @@
+// Exceptions at window boundaries (win32 build). An exception cannot unwind through the
+// system's dialog and message frames, so every window procedure of the set-up catches
+// what its handlers throw, keeps it here and ends the modal screen that is running; the
+// screen's ShowModal rethrows it on return, on the thread that will handle it.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+
+namespace window_fault {
+
+// Keeps the exception being handled (the first one of this thread wins: later ones are
+// consequences) and ends `modalDialog`, the modal screen to unwind, when there is one.
+void KeepCurrent(HWND modalDialog);
+
+// Rethrows the kept exception of this thread, if any, and forgets it.
+void RethrowKept();
+
+// The answer of a window procedure: `body` runs; an exception is kept and `failed` given.
+template <typename Result, typename Body>
+Result Guard(HWND modalDialog, Result failed, Body&& body) {
+    try {
+        return body();
+    } catch (...) {
+        KeepCurrent(modalDialog);
+        return failed;
+    }
+}
+
+}  // namespace window_fault
