@@ -240,11 +240,13 @@ class SetupRun:
         if cleanup_seconds is not None:
             self.reg_value(SAMPLE_PACKAGE_KEY, "CleanupSeconds", cleanup_seconds)
 
-    def own_disc(self, description_edit):
-        """Runs from a copy of the sample disc whose setup description text is changed by
-        description_edit(text) -> text."""
-        self.disc = os.path.join(self.prefix.root, "disc")
+    def own_disc(self, description_edit=None, folder="disc"):
+        """Runs from a copy of the sample disc in the prefix's folder `folder`, its setup
+        description text changed by description_edit(text) -> text when given."""
+        self.disc = os.path.join(self.prefix.root, folder)
         shutil.copytree(disc_dir(), self.disc)
+        if description_edit is None:
+            return self.disc
         path = os.path.join(self.disc, "cd_client.qxml")
         with open(path, encoding="cp1252") as f:
             text = f.read()
