@@ -20,6 +20,45 @@ WINE_ENV = {
     "WINEDLLOVERRIDES": "mscoree=;mshtml=;winemenubuilder.exe=d",
 }
 USER_FOLDERS = ["Desktop", "Documents", "Downloads", "Music", "Pictures", "Videos", "Templates"]
+WINE32_LOADER = "/usr/lib/wine/wine"
+WINE64_LOADER = "/usr/lib/wine/wine64"
+
+
+def can_run_32bit():
+    """Whether this kernel runs 32-bit x86 programs (some kernels are built without it)."""
+    try:
+        return subprocess.run([WINE32_LOADER, "--version"], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=30).returncode == 0
+    except (OSError, subprocess.TimeoutExpired):
+        return False
+
+
+def wine_arch():
+    """'win32' where Wine runs the 32-bit product, else 'win64': the tests then run the
+    64-bit build of the same sources under Wine's 64-bit loader."""
+    arch = os.environ.get("ORTK_WINE_ARCH")
+    if arch not in ("win32", "win64"):
+        arch = "win32" if can_run_32bit() else "win64"
+        os.environ["ORTK_WINE_ARCH"] = arch
+    return arch
+
+
+def _use_wine64():
+    """Puts a `wine` that starts the 64-bit loader first on PATH, so that every script and
+    every `wine ...` below starts 64-bit prefixes and programs."""
+    WINE_ENV["WINEARCH"] = "win64"
+    folder = os.path.join(os.path.dirname(os.path.abspath(template_dir())), "wine64-bin")
+    script = os.path.join(folder, "wine")
+    if not os.path.exists(script):
+        os.makedirs(folder, exist_ok=True)
+        fd, temp = tempfile.mkstemp(dir=folder)
+        with os.fdopen(fd, "w") as out:
+            out.write(f'#!/bin/sh\nexport WINELOADER={WINE64_LOADER}\nexec {WINE64_LOADER} "$@"\n')
+        os.chmod(temp, 0o755)
+        os.replace(temp, script)
+    if os.environ.get("PATH", "").split(os.pathsep)[0] != folder:
+        os.environ["PATH"] = folder + os.pathsep + os.environ.get("PATH", "")
+    os.environ.update(WINE_ENV)
 
 
 def build_dir():
@@ -51,6 +90,8 @@ def _wine_user_dir(prefix):
 def ensure_template(path=None):
     """Creates the template prefix once; safe when several tests start together."""
     path = path or template_dir()
+    if wine_arch() == "win64":
+        _use_wine64()
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path + ".lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
@@ -59,7 +100,7 @@ def ensure_template(path=None):
         shutil.rmtree(path, ignore_errors=True)
         env = dict(os.environ, WINEPREFIX=path, **WINE_ENV)
         env.pop("DISPLAY", None)
-        subprocess.run(["wineboot", "-i"], env=env, check=True,
+        subprocess.run(["wine", "wineboot", "-i"], env=env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # Wine draws its own frames and captions (there is no window manager under Xvfb),
         # so an X window is exactly the Win32 window rectangle.
@@ -360,3 +401,9 @@ def results_path_from_args(argv):
         if arg == "--results" and i + 1 < len(argv):
             return argv[i + 1]
     return None
+
+
+if __name__ == "__main__":
+    import sys
+    if sys.argv[1:] == ["--arch"]:
+        print(wine_arch())

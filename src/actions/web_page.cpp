@@ -40,7 +40,7 @@ void SetupServices::LaunchWebPage(const char* target, const char* baseFolder,
     }
 
     SHELLEXECUTEINFOA info = {};
-    static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "the shell expects the 32-bit layout");
+    static_assert(sizeof(void*) != 4 || sizeof(SHELLEXECUTEINFOA) == 60, "the shell expects the 32-bit layout");
     info.cbSize = sizeof info;
     // No error boxes from the shell; and the launch completes before the call returns, as
     // the final and error pages are opened just before the process ends.

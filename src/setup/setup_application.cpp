@@ -25,7 +25,7 @@ bool DeferToRunningCopy(const char* title) {
 
 void RegisterDesktopToolbar(HWND window) {
     APPBARDATA data = {};
-    static_assert(sizeof(APPBARDATA) == 36, "the shell expects the 32-bit layout");
+    static_assert(sizeof(void*) != 4 || sizeof(APPBARDATA) == 36, "the shell expects the 32-bit layout");
     data.cbSize = sizeof data;
     data.hWnd = window;
     data.uCallbackMessage = kAppBarCallbackMessage;

@@ -13,7 +13,7 @@ EVERY_WINDOWS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "she
 
 
 def imported_libraries(program):
-    out = subprocess.run(["i686-w64-mingw32-objdump", "-p", program], check=True,
+    out = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", program], check=True,
                          stdout=subprocess.PIPE).stdout.decode("latin-1")
     return {line.split(":", 1)[1].strip().lower() for line in out.splitlines()
             if line.strip().startswith("DLL Name:")}

@@ -324,7 +324,7 @@ def no_process_libraries_imported(results):
                         os.path.join(BUILD, "tests", "setup", "progress_host.exe")):
             if not os.path.exists(program):
                 continue
-            out = subprocess.run(["i686-w64-mingw32-objdump", "-p", program],
+            out = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", program],
                                  stdout=subprocess.PIPE, check=True).stdout.decode("latin-1")
             imported = [l.split(":", 1)[1].strip().upper() for l in out.splitlines()
                         if "DLL Name:" in l]
