@@ -8,12 +8,10 @@
 
 namespace {
 
-// Names of 128 characters or more do not fit and end an enumeration early.
+// Names of 128 characters or more do not fit: the enumeration skips them.
 constexpr DWORD kNameBufferSize = 128;
 
-HKEY RootHandle(std::uint32_t root) {
-    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root));
-}
+HKEY RootHandle(std::uint32_t root) { return reinterpret_cast<HKEY>(RootKeyHandleValue(root)); }
 
 }  // namespace
 
@@ -90,9 +88,10 @@ bool RegistryKey::EnumerateSubkeys(int depth, bool withValues) {
     for (DWORD index = 0;; ++index) {
         char name[kNameBufferSize];
         DWORD length = kNameBufferSize;
-        if (RegEnumKeyExA(handle_.get(), index, name, &length, nullptr, nullptr, nullptr,
-                          nullptr) != ERROR_SUCCESS)
-            break;
+        LONG status = RegEnumKeyExA(handle_.get(), index, name, &length, nullptr, nullptr,
+                                    nullptr, nullptr);
+        if (status == ERROR_MORE_DATA) continue;  // a name too long: the later ones still count
+        if (status != ERROR_SUCCESS) break;
         std::string upper = platform::UpperCase(std::string(name, length));
         auto child = std::make_unique<RegistryKey>(this, upper.c_str());
         RegistryKey* loaded = child.get();
@@ -110,9 +109,10 @@ bool RegistryKey::EnumerateValues() {
     for (DWORD index = 0;; ++index) {
         char name[kNameBufferSize];
         DWORD length = kNameBufferSize;
-        if (RegEnumValueA(handle_.get(), index, name, &length, nullptr, nullptr, nullptr,
-                          nullptr) != ERROR_SUCCESS)
-            break;
+        LONG status = RegEnumValueA(handle_.get(), index, name, &length, nullptr, nullptr,
+                                    nullptr, nullptr);
+        if (status == ERROR_MORE_DATA) continue;  // a name too long: the later ones still count
+        if (status != ERROR_SUCCESS) break;
         std::string enumerated(name, length);
         auto value = std::make_unique<RegistryValue>();
         if (value->ReadFrom(handle_.get(), enumerated.c_str()))

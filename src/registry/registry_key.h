@@ -38,7 +38,8 @@ public:
     bool Close();
 
     // Loads the subkeys (depth levels; 0 for the whole tree), with their values when
-    // withValues is set. Ends with the key closed.
+    // withValues is set. Ends with the key closed. Names of 128 characters or more are
+    // skipped (they do not fit the name buffer); the entries after them still load.
     bool EnumerateSubkeys(int depth, bool withValues);
     // Loads the key's values. Ends with the key closed.
     bool EnumerateValues();

@@ -21,6 +21,12 @@ constexpr std::uint32_t kTypeString = 1;  // REG_SZ
 constexpr std::uint32_t kTypeBinary = 3;  // REG_BINARY
 constexpr std::uint32_t kTypeDword = 4;   // REG_DWORD
 
+// The handle value of a root key: the 32-bit number sign-extended to the width of a
+// pointer, as the system defines HKEY_LOCAL_MACHINE and the others on 64-bit builds too.
+constexpr std::intptr_t RootKeyHandleValue(std::uint32_t root) {
+    return static_cast<std::intptr_t>(static_cast<std::int32_t>(root));
+}
+
 // Looks up an upper-cased root name ("HKEY_LOCAL_MACHINE", "HKLM", ...); false when unknown.
 bool LookUpRootKey(const std::string& upperName, std::uint32_t& root);
 

@@ -201,22 +201,28 @@ TEST_F(RegistryTreeTest, EnumerationReplacesEarlierResults) {
     EXPECT_EQ(key.FindSubkey("C"), nullptr);
 }
 
-TEST_F(RegistryTreeTest, LongNameEndsTheEnumerationEarly) {
-    // Keys and values enumerate in name order; the 128-character name comes between the others.
-    std::string longName = "B" + std::string(127, 'x');
-    ASSERT_TRUE(SetRawDword(HKEY_CURRENT_USER, Below(longName).c_str(), "v", 1));
-    ASSERT_TRUE(SetRawDword(HKEY_CURRENT_USER, Below("b").c_str(), ("n" + std::string(127, 'x')).c_str(), 1));
+TEST_F(RegistryTreeTest, LongNamesAreSkippedAndTheLaterOnesLoad) {
+    // Keys and values enumerate in name order: each long name comes between the others.
+    std::string longKey = "B" + std::string(127, 'x');
+    std::string longValue = "n" + std::string(127, 'x');
+    ASSERT_TRUE(SetRawDword(HKEY_CURRENT_USER, Below(longKey).c_str(), "v", 1));
+    ASSERT_TRUE(SetRawDword(HKEY_CURRENT_USER, Below("b").c_str(), longValue.c_str(), 1));
+    // 127 characters still fit the buffer with their NUL.
+    std::string longest = "D" + std::string(126, 'x');
+    ASSERT_TRUE(SetRawDword(HKEY_CURRENT_USER, Below(longest).c_str(), "v", 1));
     RegistryKey key(kTest, "");
     ASSERT_TRUE(key.EnumerateSubkeys(1, false));
-    EXPECT_NE(key.FindSubkey("A"), nullptr);
-    EXPECT_NE(key.FindSubkey("B"), nullptr);
-    EXPECT_EQ(key.FindSubkey("C"), nullptr);
-    EXPECT_EQ(key.FindSubkey(longName), nullptr);
+    for (const char* name : {"A", "B", "C"}) EXPECT_NE(key.FindSubkey(name), nullptr) << name;
+    EXPECT_NE(key.FindSubkey(longest), nullptr);
+    EXPECT_EQ(key.FindSubkey(longKey), nullptr);
+    EXPECT_EQ(key.subkeys().size(), 4u);
 
     RegistryKey b(kTest, "b");
     ASSERT_TRUE(b.EnumerateValues());
     EXPECT_NE(b.FindValue("MixedCase"), nullptr);
-    EXPECT_EQ(b.FindValue("other"), nullptr);
+    EXPECT_NE(b.FindValue("other"), nullptr);
+    EXPECT_EQ(b.FindValue(longValue), nullptr);
+    EXPECT_EQ(b.values().size(), 2u);
 }
 
 TEST_F(RegistryTreeTest, EnumerationOfAMissingKeyFails) {

@@ -33,6 +33,8 @@ TEST(RecordKey, RootNamesIgnoreCaseAndShortForms) {
         ASSERT_TRUE(ParseRecordKey(c.record, key)) << c.record;
         EXPECT_EQ(key.root, c.root) << c.record;
         EXPECT_EQ(key.subkeyPath, c.path) << c.record;
+        // Sign-extended: a 64-bit HKEY_LOCAL_MACHINE is 0xFFFFFFFF80000002.
+        EXPECT_LT(RootKeyHandleValue(key.root), 0) << c.record;
     }
 }
 
