@@ -14,19 +14,6 @@ const char kMinimumComponentVersion[] = "4.0.0.3";
 
 namespace {
 
-constexpr DWORD kKitClassContext =
-    CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
-
-// A VARIANT cleared when it goes out of scope, whatever was put into it.
-class ScopedVariant {
-public:
-    ScopedVariant() { VariantInit(&value); }
-    ~ScopedVariant() { VariantClear(&value); }
-    ScopedVariant(const ScopedVariant&) = delete;
-    ScopedVariant& operator=(const ScopedVariant&) = delete;
-    VARIANT value;
-};
-
 std::wstring AnsiToWide(const char* text) {
     int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
     if (length <= 1) return {};

@@ -3,14 +3,6 @@
 
 #include "core/handles.h"
 
-namespace {
-
-// In-process server and handler, local and remote server: wherever the kit put them.
-constexpr DWORD kKitClassContext =
-    CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
-
-}  // namespace
-
 bool CheckKitClasses(int group) {
     for (const KitClass& row : kKitClasses) {
         if (row.group != group) continue;

@@ -47,6 +47,11 @@ inline constexpr KitClass kKitClasses[] = {
 };
 inline constexpr std::size_t kKitClassCount = sizeof(kKitClasses) / sizeof(kKitClasses[0]);
 
+// Where the kit's classes are created: in-process server and handler, local and remote
+// server, wherever the kit put them (0x17).
+inline constexpr DWORD kKitClassContext =
+    CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
+
 // The row of the table with that group and order, or null.
 inline const KitClass* FindKitClass(int group, int order) {
     for (const KitClass& row : kKitClasses)
@@ -54,7 +59,7 @@ inline const KitClass* FindKitClass(int group, int order) {
     return nullptr;
 }
 
-// Creates every class of the group in table order (class context 0x17) with its row's
+// Creates every class of the group in table order (kKitClassContext) with its row's
 // interface and releases it at once; false at the first class that cannot be created.
 // The caller has initialised COM.
 bool CheckKitClasses(int group);

@@ -16,14 +16,6 @@ namespace {
 
 constexpr DWORD kFolderBufferSize = 260;
 
-// Text of a string value up to its first NUL, never past its size.
-std::string StringData(const RegistryValue& value) {
-    const char* bytes = reinterpret_cast<const char*>(value.data());
-    std::size_t length = 0;
-    while (bytes && length < value.size() && bytes[length] != '\0') ++length;
-    return std::string(bytes ? bytes : "", length);
-}
-
 bool FileExists(const std::string& path) {
     WIN32_FIND_DATAA found;
     UniqueFind search(FindFirstFileA(path.c_str(), &found));
@@ -46,7 +38,7 @@ bool SetupServices::RecordPluginFolders() {
         if (!folder || folder->type() != REG_SZ) continue;
         TextValue name;
         FormatText(name, "NPPath%u", number++);
-        WriteClientString(name.c_str(), StringData(*folder).c_str());
+        WriteClientString(name.c_str(), folder->StringData().c_str());
     }
     return true;
 }

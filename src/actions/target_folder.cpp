@@ -42,11 +42,7 @@ bool TargetFolder::ReadProgramFilesDir() {
     if (key.SetFromRecord(
             FormatText(record, kReadRecordFormat, kSystemKey, "ProgramFilesDir").c_str()) &&
         value.Read(key, "ProgramFilesDir") && value.type() == REG_SZ) {
-        // The data up to its first NUL, never past its size.
-        const char* bytes = reinterpret_cast<const char*>(value.data());
-        std::size_t length = 0;
-        while (bytes && length < value.size() && bytes[length] != '\0') ++length;
-        path_.assign(bytes ? bytes : "", length);
+        path_ = value.StringData();
     }
     return true;
 }

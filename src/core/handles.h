@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <oleauto.h>
 
 #include <string>
 #include <utility>
@@ -143,6 +144,16 @@ public:
 
 private:
     I* p_ = nullptr;
+};
+
+// A VARIANT cleared when it goes out of scope, whatever was put into it.
+class ScopedVariant {
+public:
+    ScopedVariant() { VariantInit(&value); }
+    ~ScopedVariant() { VariantClear(&value); }
+    ScopedVariant(const ScopedVariant&) = delete;
+    ScopedVariant& operator=(const ScopedVariant&) = delete;
+    VARIANT value;
 };
 
 // CoInitialize for a scope; CoUninitialize only when it succeeded.

@@ -111,13 +111,11 @@ public:
         BSTR text = nullptr;
         attribute->get_name(&text);
         name = xml_win32::TakeString(text);
-        VARIANT data;
-        VariantInit(&data);
-        if (SUCCEEDED(attribute->get_value(&data)) && data.vt == VT_BSTR) {
-            value = xml_win32::TakeString(data.bstrVal);
-            data.vt = VT_EMPTY;  // the string is freed already
+        ScopedVariant data;
+        if (SUCCEEDED(attribute->get_value(&data.value)) && data.value.vt == VT_BSTR) {
+            value = xml_win32::TakeString(data.value.bstrVal);
+            data.value.vt = VT_EMPTY;  // the string is freed already
         }
-        VariantClear(&data);
         return true;
     }
 
@@ -149,14 +147,12 @@ public:
         document_->put_async(VARIANT_FALSE);
         document_->put_validateOnParse(VARIANT_FALSE);
         document_->put_resolveExternals(VARIANT_FALSE);
-        VARIANT source;
-        VariantInit(&source);
-        source.vt = VT_BSTR;
+        ScopedVariant source;
+        source.value.vt = VT_BSTR;
         bool address = fileName.find("://") != std::string::npos;
-        source.bstrVal = xml_win32::AllocAnsiString(address || fileName.empty() ? fileName : FullPath(fileName));
+        source.value.bstrVal = xml_win32::AllocAnsiString(address || fileName.empty() ? fileName : FullPath(fileName));
         VARIANT_BOOL loaded = VARIANT_FALSE;
-        HRESULT hr = document_->load(source, &loaded);
-        VariantClear(&source);
+        HRESULT hr = document_->load(source.value, &loaded);
         return hr == S_OK && loaded == VARIANT_TRUE;
     }
     std::unique_ptr<XmlElementSource> Root() override {

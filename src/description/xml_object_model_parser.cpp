@@ -14,16 +14,12 @@ const IID kIidXmlAttribute = {0xD4D4A0FC, 0x3B73, 0x11D1, {0xB2, 0xB4, 0x00, 0xC
 
 // item(index, empty) of a collection, as a dispatch object; null when it fails.
 ComPtr<IDispatch> CollectionItem(IXMLElementCollection* collection, long index) {
-    VARIANT position;
-    VARIANT empty;
-    VariantInit(&position);
-    VariantInit(&empty);
-    position.vt = VT_I4;
-    position.lVal = index;
+    ScopedVariant position;
+    ScopedVariant empty;
+    position.value.vt = VT_I4;
+    position.value.lVal = index;
     ComPtr<IDispatch> item;
-    HRESULT hr = collection->item(position, empty, item.put());
-    VariantClear(&position);
-    VariantClear(&empty);
+    HRESULT hr = collection->item(position.value, empty.value, item.put());
     if (FAILED(hr)) item.reset();
     return item;
 }

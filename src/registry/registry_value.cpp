@@ -1,5 +1,7 @@
 #include "registry/registry_value.h"
 
+#include <algorithm>
+
 #include "registry/registry_key.h"
 #include "registry/registry_record.h"
 
@@ -8,6 +10,15 @@ void RegistryValue::ClearData() {
     hasData_ = false;
     type_ = 0;
     size_ = 0;
+}
+
+std::string RegistryValue::StringData() const {
+    if (!hasData_) return {};
+    const char* bytes = reinterpret_cast<const char*>(data_.data());
+    std::size_t limit = std::min<std::size_t>(size_, data_.size());
+    std::size_t length = 0;
+    while (length < limit && bytes[length] != '\0') ++length;
+    return std::string(bytes, length);
 }
 
 bool RegistryValue::SetFromRecord(const char* record) {

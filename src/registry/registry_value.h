@@ -36,6 +36,9 @@ public:
     DWORD size() const { return size_; }
     bool hasData() const { return hasData_; }
     const BYTE* data() const { return hasData_ ? data_.data() : nullptr; }
+    // The data as text up to its first NUL, never past its size: stored strings need not
+    // end in one. Empty without data.
+    std::string StringData() const;
 
 private:
     void ClearData();

@@ -68,10 +68,6 @@ bool SetupServices::ReadRegistryString(const char* name, std::string& text, cons
     if (!key.SetFromRecord(FormatText(record, kReadRecordFormat, keyPath, name).c_str()))
         return false;
     if (!data.Read(key, name)) return false;
-    // The data up to its first NUL, never past its size: stored strings need not end in one.
-    const char* bytes = reinterpret_cast<const char*>(data.data());
-    std::size_t length = 0;
-    while (length < data.size() && bytes[length] != '\0') ++length;
-    text.assign(bytes ? bytes : "", length);
+    text = data.StringData();
     return true;
 }
