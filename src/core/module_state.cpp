@@ -11,8 +11,9 @@ HINSTANCE resourceInstance = nullptr;
 DWORD mainThreadId = 0;
 HICON setupIcon = nullptr;
 
-// The critical section is set up before main runs, so the list is usable from any
-// thread at any time.
+// Made on first use: Initialize makes it on the main thread at start-up, before any
+// window exists. A function-local static is initialised once even when threads race,
+// so the list is usable from any thread at any time.
 struct HandOverList {
     CRITICAL_SECTION lock;
     std::vector<std::pair<DWORD, void*>> entries;

@@ -49,7 +49,7 @@ void RecordSetupMedium(SetupServices& services, const SetupDescription& descript
     services.WriteClientString("LocalContentRoot", FolderOnMedium(description.contentRoot).c_str());
     services.WriteClientString("LocalXMLPath", FolderOnMedium(description.xmlRoot).c_str());
     TextValue managerName;
-    LoadResourceText(IDS_MANAGER_TITLE, managerName);  // stays empty when the entry is missing
+    LoadResourceText(IDS_MANAGER_NAME, managerName);  // stays empty when the entry is missing
     services.WriteClientString("UninstallDisplayName", managerName.c_str());
 }
 
