@@ -21,7 +21,11 @@ void ConfirmExitDialog::OnCommand(int id) {
     if (id == IDC_PROCEED || id == IDCANCEL) EndScreen(id);
 }
 
-bool UserConfirmsExit() {
+bool UserConfirmsExit(HWND askingScreen) {
     ConfirmExitDialog question;
-    return question.ShowModal(GetActiveWindow()) == IDC_PROCEED;
+    // Owned by the screen that asks, whichever window is active: the screen stays disabled
+    // underneath, so no second question can open over this one. A question that cannot be
+    // shown at all (no template) counts as confirmed, or Cancel, Escape and the close box
+    // would keep the user on the screen for ever.
+    return question.ShowModal(askingScreen) != IDCANCEL;
 }

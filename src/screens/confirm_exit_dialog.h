@@ -13,5 +13,6 @@ private:
     void OnCommand(int id) override;
 };
 
-// Asks the question over the active window; true when the user confirmed the stop.
-bool UserConfirmsExit();
+// Asks the question over the asking screen; true when the user confirmed the stop or the
+// question could not be shown, false when he chose to go back.
+bool UserConfirmsExit(HWND askingScreen);

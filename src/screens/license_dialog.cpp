@@ -73,6 +73,6 @@ bool LicenseDialog::OnLicenseTextMessage(UINT message, LRESULT& result) {
 void LicenseDialog::OnCommand(int id) {
     if (id == IDC_PROCEED)
         EndScreen(IDC_PROCEED);
-    else if (id == IDCANCEL && UserConfirmsExit())
+    else if (id == IDCANCEL && UserConfirmsExit(window))
         EndScreen(IDCANCEL);
 }

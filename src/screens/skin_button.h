@@ -1,6 +1,9 @@
 // An invisible owner-drawn button laid over the button face painted into a screen's
-// background. Its window text "[x,y,w,h]-Caption" says where it goes; only the focus
-// rectangle is ever drawn.
+// background. Its template text "[x,y,w,h]-Caption" says where it goes; once placed, its
+// window text is the caption alone, the name a screen reader gives it and the source of
+// its mnemonic. Only the focus rectangle is drawn, unless the screen has no picture: then
+// the face is drawn as a plain push button with its caption, so the screen stays usable.
+// Enter presses a face that has the keyboard focus, as Space does.
 #pragma once
 
 #include <windows.h>
@@ -22,12 +25,16 @@ public:
 
     HCURSOR cursor = nullptr;
     int showFocus = 1;
+    bool plainFace = false;  // the screen has no picture: draw the face itself
     UINT lastState = 0;
     UINT lastAction = 0;
 
 private:
     void OnSetCursor();
     void OnDrawItem(const DRAWITEMSTRUCT* item);
+    void DrawPlainFace(const DRAWITEMSTRUCT* item);
+    LRESULT OnGetDlgCode(const MSG* message, LRESULT previous);
+    void OnKeyDown(WPARAM key, LPARAM flags);
     void OnDestroy();
     void ApplyLayoutText();
 };

@@ -154,6 +154,8 @@ bool SkinDialog::LoadBackgroundFromTitle() {
 
 bool SkinDialog::LoadBackground(int bitmapId) {
     bool loaded = background.Load(bitmapId);
+    // Without the picture nothing shows where the faces should be: they draw themselves.
+    for (auto& button : buttons) button->plainFace = !loaded;
     SizeToBackground(false);
     if (GetWindowLongA(window, GWL_STYLE) & DS_CENTER) PlaceWindow(5, 0, 0);
     return loaded;
@@ -219,6 +221,7 @@ void SkinDialog::SetSmallIcon() {
 void SkinDialog::SubclassButtons(std::initializer_list<int> ids) {
     for (int id : ids) {
         auto button = std::make_unique<SkinButton>();
+        button->plainFace = !background.Loaded();
         button->Subclass(GetDlgItem(window, id));  // a missing control leaves it unbound
         buttons.push_back(std::move(button));
     }
@@ -273,6 +276,12 @@ HWND SkinDialog::CreateFocusSink() {
     }
     if (focusSink) SetFocus(focusSink);
     return focusSink;
+}
+
+bool SkinDialog::EraseBackground(HDC dc, LRESULT& result) {
+    if (!background.Loaded()) return false;
+    result = PaintBackground(dc);
+    return true;
 }
 
 int SkinDialog::RealizeBackgroundPalette(bool force) {

@@ -28,7 +28,8 @@ public:
     virtual void OnFinalMessage(HWND window);
     virtual LRESULT SendToItem(int id, UINT message, WPARAM wParam, LPARAM lParam);
     virtual BOOL PaintBackground(HDC dc);
-    // Messages above 0x8000 (WM_APP and registered messages); not handled by default.
+    // Messages above 0x8000 (registered messages, and WM_APP + n from 1 on: WM_APP itself is
+    // 0x8000 and does not come here); not handled by default.
     virtual bool HandleHighMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     virtual HBRUSH DefaultControlColors(HDC dc);
     virtual void SizeToBackground(bool topmost);
@@ -51,6 +52,11 @@ public:
     HWND CreateControlFrame(int controlId);
     HWND CreateFocusSink();
     int RealizeBackgroundPalette(bool force);
+
+    // WM_ERASEBKGND of a screen: paints the picture and reports handled (result 1). Without
+    // a picture it reports not handled, so that the system erases the background as for
+    // any dialog and the screen is not left showing whatever lay beneath it.
+    bool EraseBackground(HDC dc, LRESULT& result);
 
     // Ends the modal run with the id of the pressed button.
     void EndScreen(int id);

@@ -57,6 +57,21 @@ bool ParseLayoutText(const std::string& text, LayoutBox& box, LeadBytePredicate 
     return false;
 }
 
+std::string LayoutCaption(const std::string& text, LeadBytePredicate isLead) {
+    std::string limited = text.substr(0, 127);
+    for (std::size_t i = 0; i < limited.size(); ++i) {
+        if (isLead && isLead(static_cast<unsigned char>(limited[i]))) {
+            ++i;  // a trail byte is never the bracket
+            continue;
+        }
+        if (limited[i] != ']') continue;
+        std::size_t start = i + 1;
+        if (start < limited.size() && limited[start] == '-') ++start;
+        return limited.substr(start);
+    }
+    return limited;
+}
+
 bool ParseRectangleText(const std::string& text, LayoutBox& box) {
     if (text.size() < 8 || text.size() > 99) return false;
     std::vector<std::string> pieces = SplitText(TextValue(text), ",", " \t");

@@ -37,6 +37,11 @@ using LeadBytePredicate = bool (*)(unsigned char);
 // is read into a 128-byte buffer.
 bool ParseLayoutText(const std::string& text, LayoutBox& box, LeadBytePredicate isLead = nullptr);
 
+// The caption part of a layout text, the button's name for the user: what follows the
+// first "]" and the hyphen after it ("E&xit" of "[207,299,108,39]-E&xit"). A text without
+// "]" is all caption. Read from the same 127 characters as the numbers.
+std::string LayoutCaption(const std::string& text, LeadBytePredicate isLead = nullptr);
+
 // "75, 136, 368, 183" or "72,201,279,23    --- For Edit": 8 to 99 characters, at least four
 // comma pieces, each read like atoi.
 bool ParseRectangleText(const std::string& text, LayoutBox& box);

@@ -11,8 +11,7 @@ bool SkinScreen::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT
         OnCommand(LOWORD(wParam));
         return true;
     case WM_ERASEBKGND:
-        result = PaintBackground(reinterpret_cast<HDC>(wParam));
-        return true;
+        return EraseBackground(reinterpret_cast<HDC>(wParam), result);
     default:
         return false;
     }

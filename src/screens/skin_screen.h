@@ -1,5 +1,6 @@
 // A skinned screen whose message table is the common one: set-up on WM_INITDIALOG, button
-// presses by id on WM_COMMAND, the background picture on WM_ERASEBKGND.
+// presses by id on WM_COMMAND, the background picture on WM_ERASEBKGND (the system's
+// erase when there is no picture).
 #pragma once
 
 #include "screens/skin_dialog.h"

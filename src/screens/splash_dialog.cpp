@@ -157,7 +157,8 @@ void SplashDialog::ShowStillPicture() {
 }
 
 bool SplashDialog::OnEraseBackground(HDC dc) {
-    if (clipOpen || !dc) return false;
+    // With a clip, or without a picture, the system erases the background.
+    if (clipOpen || !dc || !stillPicture.Loaded()) return false;
     stillPicture.Paint(dc);
     return true;
 }

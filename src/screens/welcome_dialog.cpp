@@ -19,6 +19,6 @@ LRESULT WelcomeDialog::OnInitDialog() {
 void WelcomeDialog::OnCommand(int id) {
     if (id == IDC_PROCEED)
         EndScreen(IDC_PROCEED);
-    else if (id == IDCANCEL && UserConfirmsExit())
+    else if (id == IDCANCEL && UserConfirmsExit(window))
         EndScreen(IDCANCEL);
 }

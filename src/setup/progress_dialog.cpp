@@ -59,8 +59,7 @@ bool ProgressDialog::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRE
         result = OnInstallStatus(wParam);
         return true;
     case WM_ERASEBKGND:
-        result = PaintBackground(reinterpret_cast<HDC>(wParam));
-        return true;
+        return EraseBackground(reinterpret_cast<HDC>(wParam), result);
     case WM_DESTROY:
         OnDestroy();
         return true;
@@ -163,7 +162,7 @@ void ProgressDialog::OnCancelRequest() {
     if (cancelState.load() != kNoCancel) return;  // already asked or confirmed
     cancelState.store(kCancelAsked);
     services.WriteClientDword("CancelPressed", kCancelAsked);
-    if (UserConfirmsExit()) {
+    if (UserConfirmsExit(window)) {
         cancelState.store(kCancelConfirmed);
         services.WriteClientDword("CancelPressed", kCancelConfirmed);
         // Stays open, hidden, until the worker has seen the installer end.

@@ -4,10 +4,11 @@
 //                   [--no-language] [--state FILE] [--result FILE]
 //
 // SCREEN is welcome, license, confirm, splash or progress (the package-run template and
-// picture with its bar placed and a third full; Cancel ends it with 2). While the screen runs, FILE (--state) is
-// rewritten every 100 ms with what a test cannot see from outside: the thread's dialogs,
-// the focused control, the licence text's length and selection (the text itself goes to
-// FILE.text). The screen's result goes to --result as "result=N elapsed=MS clip=0|1".
+// picture with its bar placed and a third full; Cancel ends it with 2). While the screen
+// runs, FILE (--state) is rewritten every 100 ms with what a test cannot see from outside:
+// the thread's dialogs (with window and owner handles), the focused control, the active
+// dialog's buttons (place and window text), the licence text's length and selection (the
+// text itself goes to FILE.text). The screen's result goes to --result as "result=N elapsed=MS clip=0|1".
 #include <windows.h>
 #include <commctrl.h>
 
@@ -91,9 +92,10 @@ BOOL CALLBACK DescribeWindow(HWND window, LPARAM out) {
     RECT w = {}, c = {};
     GetWindowRect(window, &w);
     GetClientRect(window, &c);
-    text += Line("dialog=%s|%ld,%ld,%ld,%ld|%ld,%ld|%lu\n", title, w.left, w.top, w.right,
+    text += Line("dialog=%s|%ld,%ld,%ld,%ld|%ld,%ld|%lu|%p|%p\n", title, w.left, w.top, w.right,
                  w.bottom, c.right, c.bottom,
-                 static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)));
+                 static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
+                 static_cast<void*>(window), static_cast<void*>(GetWindow(window, GW_OWNER)));
     return TRUE;
 }
 
@@ -103,9 +105,11 @@ void DescribeControl(std::string& text, HWND dialog, int id, const char* name) {
     RECT r = {};
     GetWindowRect(control, &r);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    text += Line("%s=%ld,%ld,%ld,%ld|%d|%lu\n", name, r.left, r.top, r.right - r.left,
+    char caption[128] = {};
+    if (id != IDC_LICENSE_TEXT) GetWindowTextA(control, caption, sizeof caption);
+    text += Line("%s=%ld,%ld,%ld,%ld|%d|%lu|%s\n", name, r.left, r.top, r.right - r.left,
                  r.bottom - r.top, IsWindowVisible(control) ? 1 : 0,
-                 static_cast<unsigned long>(GetWindowLongA(control, GWL_STYLE)));
+                 static_cast<unsigned long>(GetWindowLongA(control, GWL_STYLE)), caption);
 }
 
 void CALLBACK WriteState(HWND, UINT, UINT_PTR, DWORD) {
@@ -163,8 +167,7 @@ public:
             if (LOWORD(wParam) == IDCANCEL) EndScreen(IDCANCEL);
             return true;
         case WM_ERASEBKGND:
-            result = PaintBackground(reinterpret_cast<HDC>(wParam));
-            return true;
+            return EraseBackground(reinterpret_cast<HDC>(wParam), result);
         default:
             return false;
         }

@@ -20,7 +20,10 @@ from winetest import Display, Prefix, Results
 BUILD = winetest.build_dir()
 HOST = os.path.join(BUILD, "tests", "screens", "screen_host.exe")
 FRENCH = os.path.join(BUILD, "lang", "ortk_fr.dll")
+# Each language's library without the screens' pictures.
+BARE = os.path.join(BUILD, "tests", "screens", "bare_{}.dll")
 CLIP = os.path.join(BUILD, "resources", "screens", "splash.avi")
+IDCANCEL, IDC_PROCEED = 2, 1008
 SHOTS = os.path.join(BUILD, "screenshots", "screens")
 
 TITLES = {"en": "Vorda Orvalis Tool Kit Installation",
@@ -34,11 +37,17 @@ STOP = (265 + 54, 336 + 19)
 GO_BACK = (106 + 54, 233 + 19)
 EXIT = (225 + 54, 233 + 19)
 
+# The words the artwork paints on each screen's faces, by button id.
+sys.path.insert(0, os.path.join(winetest.source_dir(), "resources", "art"))
+from make_artwork import TEXTS as ART_TEXTS  # noqa: E402
+FACES = {"welcome": {1008: "continue", 2: "exit"}, "license": {1008: "accept", 2: "cancel"},
+         "confirm": {2: "go_back", 1008: "exit"}, "progress": {2: "cancel"}}
+
 
 class Host:
     """One screen_host.exe run in its own folder of the prefix."""
 
-    def __init__(self, prefix, display, screen, lang="en", args=(), folder="host"):
+    def __init__(self, prefix, display, screen, lang="en", args=(), folder="host", bare=False):
         self.prefix, self.display, self.lang = prefix, display, lang
         self.folder = prefix.c_path(folder)
         os.makedirs(self.folder, exist_ok=True)
@@ -52,9 +61,9 @@ class Host:
                 os.unlink(path)
         command = [self.exe, screen, "--state", to_c(prefix, self.state),
                    "--result", to_c(prefix, self.result)]
-        if lang == "fr":
-            dll = os.path.join(self.folder, "ortk_fr.dll")
-            shutil.copy(FRENCH, dll)
+        if lang == "fr" or bare:
+            dll = os.path.join(self.folder, f"bare_{lang}.dll" if bare else "ortk_fr.dll")
+            shutil.copy(BARE.format(lang) if bare else FRENCH, dll)
             command += ["--resources", to_c(prefix, dll)]
         command += list(args)
         self.cwd = prefix.c_path("work")
@@ -86,10 +95,14 @@ class Host:
 
     def dialogs(self):
         """(title, window rect, client size) of each visible dialog of the host."""
-        out = []
+        return host_dialogs(self.read_state())
+
+    def owner_by_client(self):
+        """{client size: (window handle, owner handle)} of the host's visible dialogs."""
+        out = {}
         for value in self.read_state().get("dialog", []):
-            title, rect, client, _style = value.split("|")
-            out.append((title, tuple(map(int, rect.split(","))), tuple(map(int, client.split(",")))))
+            parts = value.split("|")
+            out[tuple(map(int, parts[2].split(",")))] = tuple(parts[4:6])
         return out
 
     def value(self, name):
@@ -143,6 +156,24 @@ def check(condition, message):
         raise AssertionError(message)
 
 
+def check_faces(host, screen):
+    """Every face's window text is its caption alone: the word painted on the face, with a
+    mnemonic that is one of its letters and differs from the other faces'. Returns the
+    mnemonic letters by button id."""
+    state = host.fresh_state()
+    letters = {}
+    for button, word in FACES[screen].items():
+        text = state[f"button{button}"][0].split("|")[3]
+        painted = ART_TEXTS[host.lang][word]
+        check(text.replace("&", "", 1) == painted,
+              f"{screen} button {button}: window text {text!r}, face {painted!r}")
+        at = text.find("&")
+        check(at >= 0 and text[at + 1].isalpha(), f"{screen} button {button}: mnemonic in {text!r}")
+        letters[button] = text[at + 1].lower()
+    check(len(set(letters.values())) == len(letters), f"{screen}: mnemonics differ {letters}")
+    return letters
+
+
 def screenshot(display, name):
     display.screenshot(os.path.join(SHOTS, name + ".png"))
 
@@ -163,11 +194,56 @@ def welcome_continue(prefix, display, lang):
         check(host.value("focus") == "0", "the hidden focus sink has the focus")
         check(host.value("button1008").startswith("149,336,108,39|"), host.value("button1008"))
         check(host.value("button2").startswith("265,336,108,39|"), host.value("button2"))
+        check_faces(host, "welcome")
         screenshot(display, f"welcome_{lang}")
         host.click_face(window, SCREEN_CLIENT, PROCEED)
         check(host.finish()["result"] == "1008", "Continue gives 1008")
     finally:
         host.stop()
+    without_pictures(prefix, display, lang)
+
+
+def without_pictures(prefix, display, lang):
+    """A library without the screens' pictures: the system paints the screens, the faces
+    draw themselves at their places, and mouse and keys work as usual."""
+    host = Host(prefix, display, "welcome", lang, bare=True)
+    try:
+        (window,) = host.wait_windows(1)
+        _title, _rect, client = host.dialogs()[0]
+        check(client != SCREEN_CLIENT, f"the template's size without a picture: {client}")
+        check(host.value("button1008").startswith("149,336,108,39|"), host.value("button1008"))
+        check_faces(host, "welcome")
+        shot = f"welcome_without_pictures_{lang}"
+        screenshot(display, shot)
+        check_painted(display, window, client, shot)
+        host.click_face(window, client, STOP)
+        windows = host.wait_windows(2)
+        question = topmost_new([window], windows)
+        screenshot(display, f"confirm_exit_without_pictures_{lang}")
+        # Escape on the question goes back.
+        winetest.key(display, "Escape", question)
+        host.wait_windows(1)
+        # Tab reaches the first face; Space presses it.
+        winetest.key(display, "Tab", window)
+        check(host.fresh_state()["focus"][0] == "1008", "Tab moves to the Continue face")
+        winetest.key(display, "space", window)
+        check(host.finish()["result"] == "1008", "Space presses the focused face")
+    finally:
+        host.stop()
+
+
+def check_painted(display, window, client, shot, face=True):
+    """The background is the system's dialog colour, not what lay beneath (black here);
+    the Continue face shows its frame and caption."""
+    from PIL import Image
+    picture = Image.open(os.path.join(SHOTS, shot + ".png")).convert("RGB")
+    x, y = winetest.client_origin(display, window, *client)
+    corner = picture.getpixel((x + 5, y + 5))
+    check(corner != (0, 0, 0) and corner == picture.getpixel((x + client[0] - 5, y + client[1] - 5)),
+          f"background erased: {corner}")
+    if face:
+        colours = {picture.getpixel((x + 149 + i, y + 336 + 19)) for i in range(108)}
+        check(len(colours) > 2, f"the Continue face is drawn: {colours}")
 
 
 def welcome_stop_question(prefix, display, lang):
@@ -188,16 +264,20 @@ def welcome_stop_question(prefix, display, lang):
         q = rects[0]
         check(q[2] == screen_rect[2] - 20 and q[3] == screen_rect[3] - 20,
               f"question {q} sits 20 pixels inside the screen's corner {screen_rect}")
+        owners = host.owner_by_client()
+        check(owners[QUESTION_CLIENT][1] == owners[SCREEN_CLIENT][0],
+              f"the question is owned by the screen that asks: {owners}")
+        letters = check_faces(host, "confirm")
         screenshot(display, f"confirm_exit_over_welcome_{lang}")
-        # Go Back leaves the screen as it was.
-        host.click_face(question, QUESTION_CLIENT, GO_BACK)
+        # Go Back, by its mnemonic, leaves the screen as it was.
+        winetest.key(display, "alt+" + letters[IDCANCEL], question)
         host.wait_windows(1)
         check(host.running(), "Go Back keeps the screen")
         # The painted Exit face of the screen asks again; the question's Exit ends it with 2.
         host.click_face(window, SCREEN_CLIENT, STOP)
         windows = host.wait_windows(2)
         question = topmost_new([window], windows)
-        host.click_face(question, QUESTION_CLIENT, EXIT)
+        winetest.key(display, "alt+" + letters[IDC_PROCEED], question)
         check(host.finish()["result"] == "2", "a confirmed stop gives 2")
     finally:
         host.stop()
@@ -209,8 +289,14 @@ def confirm_alone(prefix, display, lang):
         (window,) = host.wait_windows(1)
         check(host.dialogs()[0][2] == QUESTION_CLIENT, f"client {host.dialogs()}")
         screenshot(display, f"confirm_exit_{lang}")
-        winetest.key(display, "Escape", window)
-        check(host.finish()["result"] == "2", "Escape means go back")
+        # Tab goes from the hidden focus sink to the faces in template order; Enter presses
+        # the focused one.
+        for button in (IDCANCEL, IDC_PROCEED):
+            winetest.key(display, "Tab", window)
+            focus = host.fresh_state()["focus"][0]
+            check(focus == str(button), f"Tab moves to {button}: {focus}")
+        winetest.key(display, "Return", window)
+        check(host.finish()["result"] == "1008", "Enter presses the focused Exit face")
     finally:
         host.stop()
 
@@ -223,6 +309,7 @@ def progress_look(prefix, display, lang):
         check(host.dialogs()[0][2] == QUESTION_CLIENT, f"client {host.dialogs()}")
         check(host.value("bar").startswith("72,149,289,20|1|"), f"bar {host.value('bar')}")
         check(host.value("button2").startswith("140,222,108,39|"), host.value("button2"))
+        check_faces(host, "progress")
         screenshot(display, f"progress_{lang}")
         host.click_face(window, QUESTION_CLIENT, (140 + 54, 222 + 19))
         check(host.finish()["result"] == "2", "Cancel face")
@@ -326,6 +413,7 @@ def licence_reject(prefix, display, lang):
     host = Host(prefix, display, "license", lang, ["--license", "whole.txt"])
     try:
         (window,) = host.wait_windows(1)
+        check_faces(host, "license")
         winetest.key(display, "Return", window)
         time.sleep(1.0)
         check(host.running() and len(host.dialogs()) == 1, "Enter left the screen alone")
@@ -344,13 +432,15 @@ def licence_reject(prefix, display, lang):
         host.stop()
 
 
-def splash_run(prefix, display, lang, args, shot, escape=False):
-    host = Host(prefix, display, "splash", lang, args)
+def splash_run(prefix, display, lang, args, shot, escape=False, bare=False):
+    host = Host(prefix, display, "splash", lang, args, bare=bare)
     try:
         (window,) = host.wait_windows(1)
         time.sleep(2.5 if "--root-avi" in args or "--lang-avi" in args else 0.3)
         state = host.fresh_state()
         screenshot(display, shot)
+        if bare:
+            check_painted(display, window, host_dialogs(state)[0][2], shot, face=False)
         if escape:
             winetest.key(display, "Escape", window)
         result = host.finish(timeout=20)
@@ -385,6 +475,10 @@ def splash_cases(prefix, display, lang):
           f"still picture closes after six seconds: {result}")
     _title, rect, _client = host_dialogs(state)[0]
     check(rect[2] - rect[0] == 450 and rect[3] - rect[1] == 340, f"window {rect}")
+    # Neither clip nor picture: the system paints the splash, at its template size.
+    result, _ = splash_run(prefix, display, lang, [], f"splash_without_picture_{lang}",
+                           escape=True, bare=True)
+    check(result["clip"] == "0" and result["result"] == "2", f"no picture, Escape: {result}")
     # Without a chosen language element nothing is opened, even with a root clip.
     result, _ = splash_run(prefix, display, lang, ["--root-avi", "splash.avi", "--no-language"],
                            f"splash_no_language_{lang}", escape=True)
@@ -394,7 +488,7 @@ def splash_cases(prefix, display, lang):
 def host_dialogs(state):
     out = []
     for value in state.get("dialog", []):
-        title, rect, client, _style = value.split("|")
+        title, rect, client = value.split("|")[:3]
         out.append((title, tuple(map(int, rect.split(","))), tuple(map(int, client.split(",")))))
     return out
 

@@ -10,6 +10,7 @@
 #include "core/module_state.h"
 #include "core/result_codes.h"
 #include "screens/colored_control.h"
+#include "screens/confirm_exit_dialog.h"
 #include "screens/screen_ids.h"
 #include "screens/skin_dialog.h"
 #include "screens/skin_layout.h"
@@ -27,7 +28,8 @@ class ProbeDialog : public SkinDialog {
 public:
     explicit ProbeDialog(int templateId) : SkinDialog(templateId), colored(this) {}
 
-    bool MessageTable(HWND, UINT message, WPARAM, LPARAM, LRESULT& result, int mapId) override {
+    bool MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result,
+                      int mapId) override {
         if (mapId == 1) {
             ++controlMessages;
             if (message != EM_SETSEL || !swallowSetSel) return false;
@@ -41,8 +43,7 @@ public:
             result = FALSE;
             return true;
         case WM_ERASEBKGND:
-            result = 1;
-            return true;
+            return EraseBackground(reinterpret_cast<HDC>(wParam), result);
         case kShown:
             if (shown) shown(*this);
             EndDialog(window, IDC_PROCEED);
@@ -86,6 +87,37 @@ void ExpectRect(const RECT& r, int x, int y, int w, int h, int line) {
 }
 #define EXPECT_RECT(r, x, y, w, h) ExpectRect((r), (x), (y), (w), (h), __LINE__)
 
+// What `paint` leaves at (5, 5) of a 20 x 20 picture that was red before.
+COLORREF PaintedOverRed(const std::function<void(HDC)>& paint) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP picture = CreateCompatibleBitmap(screen, 20, 20);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, picture);
+    RECT all = {0, 0, 20, 20};
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(dc, &all, red);
+    DeleteObject(red);
+    paint(dc);
+    COLORREF pixel = GetPixel(dc, 5, 5);
+    SelectObject(dc, old);
+    DeleteObject(picture);
+    DeleteDC(dc);
+    return pixel;
+}
+
+// The erase a screen gets, and what its first button draws for itself.
+void PaintScreenAndFace(HWND screen, COLORREF& erased, COLORREF& face) {
+    erased = PaintedOverRed([&](HDC dc) {
+        SendMessageA(screen, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    });
+    face = PaintedOverRed([&](HDC dc) {
+        DRAWITEMSTRUCT item = {ODT_BUTTON, IDC_PROCEED, 0, ODA_DRAWENTIRE, 0,
+                               GetDlgItem(screen, IDC_PROCEED), dc, {0, 0, 20, 20}, 0};
+        SendMessageA(screen, WM_DRAWITEM, IDC_PROCEED, reinterpret_cast<LPARAM>(&item));
+    });
+}
+
 class SkinDialogTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { module::Initialize(GetModuleHandleA(nullptr)); }
@@ -102,10 +134,16 @@ TEST_F(SkinDialogTest, WindowTakesTheBackgroundSizeAndIsCentred) {
     ProbeDialog dialog(kSkinnedTemplate);
     RECT client = {}, window = {}, work = {};
     bool loaded = false;
-    dialog.init = [&](ProbeDialog& d) { loaded = d.LoadBackgroundFromTitle(); };
+    COLORREF erased = 0, face = 0, art = 0;
+    dialog.init = [&](ProbeDialog& d) {
+        loaded = d.LoadBackgroundFromTitle();
+        d.SubclassButtons({IDC_PROCEED});
+    };
     dialog.shown = [&](ProbeDialog& d) {
         GetClientRect(d.window, &client);
         GetWindowRect(d.window, &window);
+        PaintScreenAndFace(d.window, erased, face);
+        art = PaintedOverRed([&](HDC dc) { d.background.Paint(dc); });
     };
     EXPECT_EQ(dialog.ShowModal(owner), IDC_PROCEED);
     EXPECT_TRUE(loaded);
@@ -117,23 +155,31 @@ TEST_F(SkinDialogTest, WindowTakesTheBackgroundSizeAndIsCentred) {
     EXPECT_NEAR((window.left + window.right) / 2, (work.left + work.right) / 2, 1);
     EXPECT_NEAR((window.top + window.bottom) / 2, (work.top + work.bottom) / 2, 1);
     EXPECT_EQ(dialog.window, nullptr) << "the handle is cleared when the run is over";
+    EXPECT_EQ(erased, art) << "the erase paints the picture";
+    EXPECT_NE(art, RGB(255, 0, 0));
+    EXPECT_EQ(face, RGB(255, 0, 0)) << "the face painted in the picture shows through";
 }
 
 TEST_F(SkinDialogTest, MissingBitmapKeepsTheTemplateSize) {
     ProbeDialog dialog(kMissingBitmapTemplate);
     RECT before = {}, after = {};
     bool loaded = true;
+    COLORREF erased = 0, face = 0;
     dialog.init = [&](ProbeDialog& d) {
         GetWindowRect(d.window, &before);
         loaded = d.LoadBackgroundFromTitle();
         GetWindowRect(d.window, &after);
         d.SubclassButtons({IDC_PROCEED});
     };
+    dialog.shown = [&](ProbeDialog& d) { PaintScreenAndFace(d.window, erased, face); };
     EXPECT_EQ(dialog.ShowModal(owner), IDC_PROCEED);
     EXPECT_FALSE(loaded);
     EXPECT_EQ(after.right - after.left, before.right - before.left);
     EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
     EXPECT_EQ(dialog.background.width, 0);
+    // Nothing to paint: the system erases as for any dialog, and the face draws itself.
+    EXPECT_EQ(erased, GetSysColor(COLOR_BTNFACE));
+    EXPECT_NE(face, RGB(255, 0, 0));
 }
 
 TEST_F(SkinDialogTest, EmptyTitleLoadsNothing) {
@@ -148,6 +194,8 @@ TEST_F(SkinDialogTest, ButtonsFollowTheirLayoutTexts) {
     ProbeDialog dialog(kSkinnedTemplate);
     RECT go = {}, bad = {}, badBefore = {}, plain = {};
     LONG plainStyle = 0;
+    const int ids[3] = {IDC_PROCEED, IDCANCEL, 1010};
+    char texts[3][64] = {};
     dialog.init = [&](ProbeDialog& d) {
         d.LoadBackgroundFromTitle();
         badBefore = d.ControlRect(IDCANCEL);
@@ -156,6 +204,8 @@ TEST_F(SkinDialogTest, ButtonsFollowTheirLayoutTexts) {
         bad = d.ControlRect(IDCANCEL);
         plain = d.ControlRect(1010);
         plainStyle = GetWindowLongA(GetDlgItem(d.window, 1010), GWL_STYLE);
+        for (int i = 0; i < 3; ++i)
+            GetDlgItemTextA(d.window, ids[i], texts[i], sizeof texts[i]);
     };
     dialog.ShowModal(owner);
     EXPECT_RECT(go, 149, 336, 108, 39);
@@ -163,6 +213,11 @@ TEST_F(SkinDialogTest, ButtonsFollowTheirLayoutTexts) {
                 badBefore.bottom - badBefore.top);
     EXPECT_RECT(plain, 10, 20, 30, 40);
     EXPECT_EQ(plainStyle & BS_OWNERDRAW, BS_OWNERDRAW) << "a plain push button becomes owner-drawn";
+    // Once placed, a button's window text is its caption alone (what a screen reader reads,
+    // with the mnemonic); a text that placed nothing stays as it was.
+    EXPECT_STREQ(texts[0], "&Go");
+    EXPECT_STREQ(texts[1], "[1,2,3]-Bad");
+    EXPECT_STREQ(texts[2], "Plain");
     ASSERT_EQ(dialog.buttons.size(), 4u);
     EXPECT_EQ(dialog.buttons[3]->previousProcedure, nullptr) << "a missing control stays unbound";
 }
@@ -379,6 +434,52 @@ TEST_F(SkinDialogTest, TitleComesFromTheStringTable) {
     dialog.ShowModal(owner);
     EXPECT_FALSE(found);
     EXPECT_STREQ(title, "9101") << "the title keeps the bitmap number";
+}
+
+// The stop question, answered from a timer of this thread while it runs.
+HWND askingScreen = nullptr;
+HWND questionOwner = nullptr;
+
+BOOL CALLBACK FindQuestion(HWND window, LPARAM found) {
+    if (window != askingScreen && IsWindowVisible(window) && GetDlgItem(window, IDC_PROCEED))
+        *reinterpret_cast<HWND*>(found) = window;
+    return TRUE;
+}
+
+void CALLBACK AnswerGoBack(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND question = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindQuestion, reinterpret_cast<LPARAM>(&question));
+    if (!question) return;
+    KillTimer(nullptr, timer);
+    questionOwner = GetWindow(question, GW_OWNER);
+    PostMessageA(question, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(SkinDialogTest, StopQuestionBelongsToTheAskingScreenOrCountsAsConfirmed) {
+    ProbeDialog dialog(kSkinnedTemplate);
+    HWND active = nullptr, other = nullptr;
+    bool wentBack = false, withoutTemplate = false;
+    dialog.shown = [&](ProbeDialog& d) {
+        // Another window of the thread is active when the screen asks.
+        other = CreateWindowExA(0, "Static", "other", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10,
+                                nullptr, nullptr, module::ProgramInstance(), nullptr);
+        SetActiveWindow(other);
+        active = GetActiveWindow();
+        askingScreen = d.window;
+        questionOwner = nullptr;
+        SetTimer(nullptr, 0, 50, AnswerGoBack);
+        wentBack = !UserConfirmsExit(d.window);
+        DestroyWindow(other);
+        // Without its template the question cannot be shown: that must not trap the user.
+        module::SetResourceInstance(GetModuleHandleA("kernel32.dll"));
+        withoutTemplate = UserConfirmsExit(d.window);
+        module::SetResourceInstance(module::ProgramInstance());
+    };
+    dialog.ShowModal(owner);
+    EXPECT_EQ(active, other) << "the precondition: the screen is not the active window";
+    EXPECT_TRUE(wentBack);
+    EXPECT_EQ(questionOwner, askingScreen);
+    EXPECT_TRUE(withoutTemplate);
 }
 
 TEST_F(SkinDialogTest, MissingTemplateGivesMinusOneAndLeavesNoBinding) {

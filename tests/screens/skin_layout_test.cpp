@@ -11,29 +11,36 @@ struct LayoutCase {
     const char* text;
     bool ok;
     LayoutBox box;
+    const char* caption = nullptr;  // the button's window text once the layout is read
 };
 
 TEST(LayoutText, TakesTheFirstFourCanonicalNumbers) {
     const LayoutCase cases[] = {
-        {"[207,299,108,39]-E&xit", true, {207, 299, 108, 39}},
-        {"[149,336,108,39]-&Continue", true, {149, 336, 108, 39}},
-        {"207,299,108,39", true, {207, 299, 108, 39}},               // no brackets
-        {"[-5,299,108,39]-Back", true, {-5, 299, 108, 39}},          // negative counts
-        {"[007,1,2,3,4]-X", true, {1, 2, 3, 4}},                     // leading zeros skipped
-        {"[+7,1,2,3,4]", true, {1, 2, 3, 4}},                        // plus sign skipped
-        {"[[1,,2]],3,,4]] and more", true, {1, 2, 3, 4}},            // runs of separators
-        {"[1,2,3,4,5,6]-Six", true, {1, 2, 3, 4}},                   // rest ignored
-        {"[207,299,108]-E&xit", false, {}},                          // three numbers
-        {"[ 207,299,108,39]-E&xit", false, {}},                      // blank-prefixed skipped
-        {"[207,299,108,39 ]-E&xit", false, {}},                      // trailing blank too
-        {"", false, {}},
-        {"-E&xit", false, {}},
+        {"[207,299,108,39]-E&xit", true, {207, 299, 108, 39}, "E&xit"},
+        {"[149,336,108,39]-&Continue", true, {149, 336, 108, 39}, "&Continue"},
+        {"[149,336,108,39]-I &Accept", true, {149, 336, 108, 39}, "I &Accept"},
+        {"[106,233,108,39]--&Go Back-", true, {106, 233, 108, 39}, "-&Go Back-"},  // one hyphen
+        {"[106,233,108,39]&Go", true, {106, 233, 108, 39}, "&Go"},   // hyphen optional
+        {"207,299,108,39", true, {207, 299, 108, 39}, "207,299,108,39"},  // no brackets
+        {"[-5,299,108,39]-Back", true, {-5, 299, 108, 39}, "Back"},  // negative counts
+        {"[007,1,2,3,4]-X", true, {1, 2, 3, 4}, "X"},                // leading zeros skipped
+        {"[+7,1,2,3,4]", true, {1, 2, 3, 4}, ""},                    // plus sign skipped
+        {"[[1,,2]],3,,4]] and more", true, {1, 2, 3, 4}, nullptr},   // runs of separators
+        {"[1,2,3,4,5,6]-Six", true, {1, 2, 3, 4}, "Six"},            // rest ignored
+        {"[207,299,108]-E&xit", false, {}, "E&xit"},                 // three numbers
+        {"[ 207,299,108,39]-E&xit", false, {}, nullptr},             // blank-prefixed skipped
+        {"[207,299,108,39 ]-E&xit", false, {}, nullptr},             // trailing blank too
+        {"", false, {}, ""},
+        {"-E&xit", false, {}, "-E&xit"},
     };
     for (const LayoutCase& c : cases) {
         LayoutBox box{-1, -1, -1, -1};
         EXPECT_EQ(ParseLayoutText(c.text, box), c.ok) << c.text;
         if (c.ok) {
             EXPECT_EQ(box, c.box) << c.text;
+        }
+        if (c.caption) {
+            EXPECT_EQ(LayoutCaption(c.text), c.caption) << c.text;
         }
     }
 }
@@ -60,6 +67,9 @@ TEST(LayoutText, TrailByteOfATwoByteCharacterIsNotASeparator) {
     EXPECT_EQ(box, (LayoutBox{1, 2, 3, 9}));
     EXPECT_TRUE(ParseLayoutText("1,2,3,\x81,4,9", box));  // split byte by byte
     EXPECT_EQ(box, (LayoutBox{1, 2, 3, 4}));
+    // Nor is a trail byte that equals the caption's bracket.
+    EXPECT_EQ(LayoutCaption("\x81]1,2,3,4]-X", lead), "X");
+    EXPECT_EQ(LayoutCaption("\x81]1,2,3,4]-X"), "1,2,3,4]-X");
 }
 
 TEST(RectangleText, AllowsBlanksRemarksAndExtraPieces) {
