@@ -7,12 +7,13 @@
 //   "Mode"    "normal" (default), "long" (60 s of work unless "Seconds" says otherwise),
 //             "fail" (ends without installing), "crash" (dies of an access violation),
 //             "status5" (asks for a restart), "silent" (never reports a status),
-//             "hidden" (denies other processes every access to itself, so that no one
-//             can read its program path, as with a protected or other-session installer);
+//             "hidden" (blanks its program name in the loader's module list, where other
+//             processes read it, as for an installer whose path cannot be read from the
+//             set-up: a 64-bit one, one in another session);
 //   "Seconds" DWORD: length of the work phase before the files are copied (default 2).
 // It records the command line it got as "CommandLine" and its outcome as "Result".
 #include <windows.h>
-#include <aclapi.h>
+#include <winternl.h>
 
 #include <string>
 
@@ -44,10 +45,11 @@ public:
         if (ReadDword(kClientSubkey, "ClientHandle", handle))
             client_ = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(handle));
         folder_ = ReadString(kProductSubkey, "Installation_Directory");
+        cleanupPath_ = CleanupPath();
     }
 
     int Run() {
-        if (mode_ == "hidden") HideFromOtherProcesses();
+        if (mode_ == "hidden") HideProgramName();
         Report(kStarted);
         if (mode_ == "crash") Crash();
         if (!Work()) return End("cancelled", 2);
@@ -128,13 +130,18 @@ private:
         return exitCode;
     }
 
-    static void StartCleanup() {
+    static std::string CleanupPath() {
         char self[MAX_PATH];
         DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) return;
+        if (length == 0 || length >= MAX_PATH) return std::string();
         std::string path(self, length);
         path.erase(path.rfind('\\') + 1);
-        path += "_ISDel.exe";
+        return path + "_ISDel.exe";
+    }
+
+    void StartCleanup() const {
+        if (cleanupPath_.empty()) return;
+        const std::string& path = cleanupPath_;
         std::string commandLine = "\"" + path + "\"";
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
@@ -146,12 +153,13 @@ private:
         }
     }
 
-    // An empty access list grants nothing; this process keeps its own full handle.
-    static void HideFromOtherProcesses() {
-        ACL empty;
-        if (!InitializeAcl(&empty, sizeof empty, ACL_REVISION)) return;
-        SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION,
-                        nullptr, nullptr, &empty, nullptr);
+    // The first module of the list is the program itself; its name's length becomes 0.
+    // The clean-up program's path was taken before (see the constructor).
+    static void HideProgramName() {
+        PEB_LDR_DATA* loader = NtCurrentTeb()->ProcessEnvironmentBlock->Ldr;
+        LIST_ENTRY* first = loader->InMemoryOrderModuleList.Flink;
+        auto* program = CONTAINING_RECORD(first, LDR_DATA_TABLE_ENTRY, InMemoryOrderLinks);
+        program->FullDllName.Length = 0;
     }
 
     [[noreturn]] static void Crash() {
@@ -165,6 +173,7 @@ private:
     DWORD workMs_ = 0;
     HWND client_ = nullptr;
     std::string folder_;
+    std::string cleanupPath_;
 };
 
 }  // namespace
