@@ -258,6 +258,11 @@ class Prefix:
     def windows_path(self, unix_path):
         return to_windows_path(unix_path)
 
+    def short_path(self, windows_path):
+        """The short (8.3) form the system gives an existing path (GetShortPathName)."""
+        out = self.run(["winepath", "-s", windows_path], check=True)
+        return out.stdout.decode("utf-8").strip()
+
     def c_path(self, *parts):
         """Unix path of C:\\<parts>."""
         return os.path.join(self.drive_c, *parts)

@@ -240,19 +240,29 @@ class SetupRun:
         if cleanup_seconds is not None:
             self.reg_value(SAMPLE_PACKAGE_KEY, "CleanupSeconds", cleanup_seconds)
 
-    def own_disc(self, description_edit=None, folder="disc"):
-        """Runs from a copy of the sample disc in the prefix's folder `folder`, its setup
-        description text changed by description_edit(text) -> text when given."""
-        self.disc = os.path.join(self.prefix.root, folder)
+    def own_disc(self, description_edit=None, folder="Orvalis Disc"):
+        """Runs from a copy of the sample disc in C:\\<folder> of the prefix, wherever the
+        build lies; description_edit(text) -> text changes its setup description."""
+        self.disc = self.prefix.c_path(folder)
         shutil.copytree(disc_dir(), self.disc)
-        if description_edit is None:
-            return self.disc
-        path = os.path.join(self.disc, "cd_client.qxml")
-        with open(path, encoding="cp1252") as f:
-            text = f.read()
-        with open(path, "w", encoding="cp1252") as f:
-            f.write(description_edit(text))
+        if description_edit:
+            path = os.path.join(self.disc, "cd_client.qxml")
+            with open(path, encoding="cp1252") as f:
+                text = f.read()
+            with open(path, "w", encoding="cp1252") as f:
+                f.write(description_edit(text))
         return self.disc
+
+    def disc_path(self):
+        """The disc folder as the set-up sees it: C:\\... inside the prefix, else Z:\\...."""
+        inside = os.path.relpath(self.disc, self.prefix.drive_c)
+        if not inside.startswith(".."):
+            return "C:\\" + inside.replace("/", "\\")
+        return winetest.to_windows_path(self.disc)
+
+    def binary_root(self):
+        """The short form of the disc folder, as the set-up records it."""
+        return self.prefix.short_path(self.disc_path())
 
     def put_on_desktop(self, name):
         path = os.path.join(self.prefix.desktop(), name)
@@ -268,7 +278,7 @@ class SetupRun:
         self.apply_registry()
         setup = os.path.join(self.disc, "setup.exe")
         if launcher:
-            setup = winetest.to_windows_path(setup)
+            setup = self.disc_path() + "\\setup.exe"
         command = ["wine"] + list(launcher) + [setup] + list(args)
         if wrapper:
             subprocess.run(["wineserver", "-k"], env=self.prefix.env(),
@@ -389,7 +399,7 @@ class SetupRun:
 
     def pages_opened(self):
         """The pages the browser was given, as disc-relative names where they are on the disc."""
-        disc = winetest.to_windows_path(self.disc).lower() + "\\"
+        disc = self.disc_path().lower() + "\\"
         pages = []
         for program, arguments in self.launches():
             if not program.lower().endswith("recorder.exe"):

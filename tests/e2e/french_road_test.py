@@ -9,7 +9,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import winetest  # noqa: E402
 from e2e_support import (CLIENT_KEY, PRODUCT_KEY, SAMPLE_PACKAGE_KEY, SetupRun,  # noqa: E402
-                         check, check_equal, disc_dir, go_through)
+                         check, check_equal, go_through)
 
 NAVIGATOR = r"HKEY_LOCAL_MACHINE\Software\Netscape\Netscape Navigator"
 PLUGINS_45 = r"C:\Program Files\Netscape\Communicator\Program\Plugins"
@@ -34,7 +34,7 @@ def french_road_then_second_run():
         check_equal(run.pages_opened(), [r"pages\fr\premiere_visite.htm"], "pages opened")
 
         registry = run.registry()
-        disc = winetest.to_windows_path(disc_dir())
+        disc = run.disc_path()
         client = {
             "NPPath1": PLUGINS_45,
             "NPPath2": PLUGINS_47,
@@ -47,7 +47,7 @@ def french_road_then_second_run():
         }
         for name, expected in client.items():
             check_equal(registry.data(CLIENT_KEY, name), expected, name)
-        check_equal((registry.data(CLIENT_KEY, "BinaryRoot") or "").lower(), disc.lower(), "BinaryRoot")
+        check_equal(registry.data(CLIENT_KEY, "BinaryRoot"), run.binary_root(), "BinaryRoot")
         check(registry.data(CLIENT_KEY, "ClientHandle"), "ClientHandle not written")
         check(registry.get(CLIENT_KEY, "InstallStatus") is not None, "InstallStatus not written")
         check_equal(registry.data(PRODUCT_KEY, "Installation_Directory"), KIT_FOLDER,

@@ -88,7 +88,8 @@ def progress_cancelled():
 def forced_over_current_kit():
     # A Canadian French user, who gets the French screens and the Canadian pages. No
     # installation shortcut on the desktop this time: only the log notices. The disc sits
-    # in a folder named with a "-": the program's own path must not hide the switch.
+    # in a folder named with a "-" that the test controls, wherever the checkout lies: the
+    # program's own path must not hide the switch.
     with SetupRun("forced", lang="fr_CA.UTF-8") as run:
         run.own_disc(folder="CD-ROM")
         run.register_kit()
