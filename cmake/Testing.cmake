@@ -8,8 +8,10 @@
 #       (tools/wine-test), under its own Xvfb display with GUI, with LC_ALL=locale
 #       (default en_US.UTF-8). PROGRAM reuses the executable of another wine test (no
 #       SOURCES then), for running the same program under another locale.
-#   ortk_script_test(NAME n SCRIPT file [TIMEOUT s])
-#       win32 build only: a Python end-to-end test (tools/winetest.py helpers).
+#   ortk_script_test(NAME n SCRIPT file [TIMEOUT s] [CASES])
+#       win32 build only: a Python end-to-end test (tools/winetest.py helpers). With CASES
+#       the script lists its cases (winetest.run_cases) and each becomes a test n.<case>
+#       of its own, so that ctest runs them side by side; TIMEOUT is then per case.
 #
 # Every test writes JUnit XML into ${ORTK_RESULTS}; tools/test-summary adds them up.
 
@@ -74,16 +76,41 @@ function(ortk_wine_test)
 endfunction()
 
 function(ortk_script_test)
-  cmake_parse_arguments(T "" "NAME;SCRIPT;TIMEOUT" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(T "CASES" "NAME;SCRIPT;TIMEOUT" "DEPENDS" ${ARGN})
   if(NOT ORTK_WIN32)
     return()
   endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)
   endif()
-  add_test(NAME ${T_NAME}
-           COMMAND ${ORTK_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/${T_SCRIPT}
-                   --results ${ORTK_RESULTS}/${T_NAME}.xml)
-  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "ORTK_BUILD_DIR=${CMAKE_BINARY_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE};PYTHONPATH=${CMAKE_SOURCE_DIR}/tools")
+  set(script ${CMAKE_CURRENT_SOURCE_DIR}/${T_SCRIPT})
+  set(tests ${T_NAME})
+  if(T_CASES)
+    # The case list is read when configuring; editing the script configures again.
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${script})
+    execute_process(
+      COMMAND ${CMAKE_COMMAND} -E env PYTHONPATH=${CMAKE_SOURCE_DIR}/tools
+              ${ORTK_PYTHON} ${script} --list
+      OUTPUT_VARIABLE cases RESULT_VARIABLE status OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT status EQUAL 0 OR cases STREQUAL "")
+      message(FATAL_ERROR "${T_SCRIPT} --list gave no cases")
+    endif()
+    string(REPLACE "\n" ";" cases "${cases}")
+    set(tests "")
+    foreach(case IN LISTS cases)
+      list(APPEND tests ${T_NAME}.${case})
+    endforeach()
+  endif()
+  foreach(test IN LISTS tests)
+    set(case_args "")
+    if(T_CASES)
+      string(REPLACE "${T_NAME}." "" case "${test}")
+      set(case_args --case ${case})
+    endif()
+    add_test(NAME ${test}
+             COMMAND ${ORTK_PYTHON} ${script} ${case_args} --results ${ORTK_RESULTS}/${test}.xml)
+    # COST: the end-to-end runs are the longest; ctest starts them first.
+    set_tests_properties(${test} PROPERTIES TIMEOUT ${T_TIMEOUT} COST 100
+      ENVIRONMENT "ORTK_BUILD_DIR=${CMAKE_BINARY_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE};PYTHONPATH=${CMAKE_SOURCE_DIR}/tools")
+  endforeach()
 endfunction()

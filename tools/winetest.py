@@ -11,6 +11,7 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import xml.sax.saxutils
@@ -398,6 +399,29 @@ class Results:
                 else:
                     out.write("/>\n")
             out.write("</testsuite>\n</testsuites>\n")
+
+
+def run_cases(suite, cases, argv):
+    """Runs a script test's cases and writes their results; the script's exit code.
+
+    cases: (name, function) pairs, each function taking no argument. With --list the
+    names are printed (the build registers one test per case, so that they run side by
+    side); with --case NAME only that case runs.
+    """
+    if "--list" in argv:
+        print("\n".join(name for name, _ in cases))
+        return 0
+    only = argv[argv.index("--case") + 1] if "--case" in argv else None
+    if only is not None and only not in dict(cases):
+        print(f"{suite}: no case {only}", file=sys.stderr)
+        return 1
+    results = Results(suite)
+    for name, function in cases:
+        if only in (None, name):
+            with results.case(name):
+                function()
+    results.write(results_path_from_args(argv))
+    return 1 if results.failed() else 0
 
 
 def results_path_from_args(argv):

@@ -100,58 +100,68 @@ def check(condition, message):
         raise AssertionError(message)
 
 
-def main():
-    enter_mount_namespace()
-    results = winetest.Results("TargetFolderSpace")
+def space_reported():
+    with Scenario({"d": ("hd", LESS), "e": ("hd", EXACT), "f": ("floppy", MORE)},
+                  r"D:\Program Files") as s:
+        less, ok_less, type_less = s.space("D:")
+        exact, ok_exact, _ = s.space(r"E:\Program Files")
+        _, _, type_floppy = s.space("F:")
+        _, _, type_c = s.space("C:")
+        print(f"measured: D: {less} bytes, E:\\Program Files {exact} bytes, types D:{type_less} "
+              f"F:{type_floppy} C:{type_c}")
+        check(ok_less and ok_exact, "free space query failed")
+        check(less < EXACT and less >> 20 == 29, f"D: should be just below 30 MiB: {less}")
+        check(exact == EXACT, f"E: should have exactly 30 MiB available: {exact}")
+        check((type_less, type_floppy, type_c) == (3, 2, 5), "drive types not applied")
 
-    with results.case("FileSystemsReportTheirSizeAsAvailableSpace"):
-        with Scenario({"d": ("hd", LESS), "e": ("hd", EXACT), "f": ("floppy", MORE)},
-                      r"D:\Program Files") as s:
-            less, ok_less, type_less = s.space("D:")
-            exact, ok_exact, _ = s.space(r"E:\Program Files")
-            _, _, type_floppy = s.space("F:")
-            _, _, type_c = s.space("C:")
-            print(f"measured: D: {less} bytes, E:\\Program Files {exact} bytes, types D:{type_less} "
-                  f"F:{type_floppy} C:{type_c}")
-            check(ok_less and ok_exact, "free space query failed")
-            check(less < EXACT and less >> 20 == 29, f"D: should be just below 30 MiB: {less}")
-            check(exact == EXACT, f"E: should have exactly 30 MiB available: {exact}")
-            check((type_less, type_floppy, type_c) == (3, 2, 5), "drive types not applied")
 
-    with results.case("FullProgramFilesDriveGivesWayToAFixedDriveWithRoom"):
-        with Scenario({"e": ("hd", LESS), "d": ("hd", MORE)}, r"E:\Program Files") as s:
-            check(s.choose() == (True, "D:"), f"chose {s.choose()}")
-            check(s.recorded() == "D:", f"recorded {s.recorded()}")
+def full_drive_gives_way():
+    with Scenario({"e": ("hd", LESS), "d": ("hd", MORE)}, r"E:\Program Files") as s:
+        check(s.choose() == (True, "D:"), f"chose {s.choose()}")
+        check(s.recorded() == "D:", f"recorded {s.recorded()}")
 
-    with results.case("ExactlyThirtyMibIsEnough"):
-        with Scenario({"e": ("hd", EXACT)}, r"E:\Program Files") as s:
-            check(s.choose() == (True, r"E:\Program Files"), f"chose {s.choose()}")
-            check(s.recorded() == r"E:\Program Files", f"recorded {s.recorded()}")
-        with Scenario({"e": ("hd", LESS), "d": ("hd", EXACT)}, r"E:\Program Files") as s:
-            check(s.choose() == (True, "D:"), f"chose {s.choose()}")
 
-    with results.case("OnlyRemovableCdromOrNetworkDrivesLeftGivesFalse"):
-        with Scenario({"e": ("hd", LESS), "a": ("floppy", MORE), "f": ("cdrom", MORE),
-                       "g": ("network", MORE)}, r"E:\Program Files") as s:
-            check(s.choose() == (False, r"E:\Program Files"), f"chose {s.choose()}")
-            check(s.recorded() is None, f"recorded {s.recorded()}")
+def exactly_thirty_mib():
+    with Scenario({"e": ("hd", EXACT)}, r"E:\Program Files") as s:
+        check(s.choose() == (True, r"E:\Program Files"), f"chose {s.choose()}")
+        check(s.recorded() == r"E:\Program Files", f"recorded {s.recorded()}")
+    with Scenario({"e": ("hd", LESS), "d": ("hd", EXACT)}, r"E:\Program Files") as s:
+        check(s.choose() == (True, "D:"), f"chose {s.choose()}")
 
-    with results.case("FirstQualifyingLetterWins"):
-        with Scenario({"a": ("floppy", MORE), "d": ("hd", LESS), "f": ("hd", MORE),
-                       "g": ("hd", MORE)}, r"D:\Program Files") as s:
-            check(s.choose() == (True, "F:"), f"chose {s.choose()}")
-            check(s.recorded() == "F:", f"recorded {s.recorded()}")
 
-    with results.case("ExpandableProgramFilesDirIsIgnored"):
-        # The roomy E: named by an expandable value is not taken; the drive search decides.
-        with Scenario({"e": ("hd", MORE), "d": ("hd", MORE)}, r"E:\Program Files",
-                      "REG_EXPAND_SZ") as s:
-            check(s.choose() == (True, "D:"), f"chose {s.choose()}")
-            check(s.recorded() == "D:", f"recorded {s.recorded()}")
+def only_unfit_drives_left():
+    with Scenario({"e": ("hd", LESS), "a": ("floppy", MORE), "f": ("cdrom", MORE),
+                   "g": ("network", MORE)}, r"E:\Program Files") as s:
+        check(s.choose() == (False, r"E:\Program Files"), f"chose {s.choose()}")
+        check(s.recorded() is None, f"recorded {s.recorded()}")
 
-    results.write(winetest.results_path_from_args(sys.argv))
-    return 1 if results.failed() else 0
+
+def first_letter_wins():
+    with Scenario({"a": ("floppy", MORE), "d": ("hd", LESS), "f": ("hd", MORE),
+                   "g": ("hd", MORE)}, r"D:\Program Files") as s:
+        check(s.choose() == (True, "F:"), f"chose {s.choose()}")
+        check(s.recorded() == "F:", f"recorded {s.recorded()}")
+
+
+def expandable_value_ignored():
+    # The roomy E: named by an expandable value is not taken; the drive search decides.
+    with Scenario({"e": ("hd", MORE), "d": ("hd", MORE)}, r"E:\Program Files",
+                  "REG_EXPAND_SZ") as s:
+        check(s.choose() == (True, "D:"), f"chose {s.choose()}")
+        check(s.recorded() == "D:", f"recorded {s.recorded()}")
+
+
+CASES = [
+    ("FileSystemsReportTheirSizeAsAvailableSpace", space_reported),
+    ("FullProgramFilesDriveGivesWayToAFixedDriveWithRoom", full_drive_gives_way),
+    ("ExactlyThirtyMibIsEnough", exactly_thirty_mib),
+    ("OnlyRemovableCdromOrNetworkDrivesLeftGivesFalse", only_unfit_drives_left),
+    ("FirstQualifyingLetterWins", first_letter_wins),
+    ("ExpandableProgramFilesDirIsIgnored", expandable_value_ignored),
+]
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    if "--list" not in sys.argv:
+        enter_mount_namespace()
+    sys.exit(winetest.run_cases("TargetFolderSpace", CASES, sys.argv))

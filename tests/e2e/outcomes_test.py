@@ -155,24 +155,18 @@ def package_missing():
         check("\tSpawning process failed \r\n" in (run.log_text() or ""), "start failure not logged")
 
 
-def main():
-    results = winetest.Results("e2e_outcomes")
-    for name, scenario in [
-        ("StandDownAnswersTrue", stand_down),
-        ("RightsCheckFailsOnReadOnlySoftwareKey", rights_key_not_writable),
-        ("RightsCheckFailsOnReadOnlyWindowsFolder", rights_windows_folder_read_only),
-        ("KitCurrentOpensAfterFirstVisitOnly", kit_current),
-        ("KitCurrentWithoutPageOpensNothing", kit_current_without_page),
-        ("NoDriveWithRoomOpensDefaultErrorPage", no_drive_with_room),
-        ("WelcomeDeclinedEndsQuietly", welcome_declined),
-        ("LicenceDeclinedEndsQuietly", licence_declined),
-        ("PackageThatCannotStartEndsQuietly", package_missing),
-    ]:
-        with results.case(name):
-            scenario()
-    results.write(winetest.results_path_from_args(sys.argv))
-    return 1 if results.failed() else 0
+CASES = [
+    ("StandDownAnswersTrue", stand_down),
+    ("RightsCheckFailsOnReadOnlySoftwareKey", rights_key_not_writable),
+    ("RightsCheckFailsOnReadOnlyWindowsFolder", rights_windows_folder_read_only),
+    ("KitCurrentOpensAfterFirstVisitOnly", kit_current),
+    ("KitCurrentWithoutPageOpensNothing", kit_current_without_page),
+    ("NoDriveWithRoomOpensDefaultErrorPage", no_drive_with_room),
+    ("WelcomeDeclinedEndsQuietly", welcome_declined),
+    ("LicenceDeclinedEndsQuietly", licence_declined),
+    ("PackageThatCannotStartEndsQuietly", package_missing),
+]
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(winetest.run_cases("e2e_outcomes", CASES, sys.argv))

@@ -105,18 +105,12 @@ def forced_over_current_kit():
               "missing shortcut not logged")
 
 
-def main():
-    results = winetest.Results("e2e_package_runs")
-    for name, scenario in [
-        ("CompletedOpensFirstVisit", completed),
-        ("ProgressCancelledEndsQuietly", progress_cancelled),
-        ("ForcedRunOverCurrentKitInstalls", forced_over_current_kit),
-    ]:
-        with results.case(name):
-            scenario()
-    results.write(winetest.results_path_from_args(sys.argv))
-    return 1 if results.failed() else 0
+CASES = [
+    ("CompletedOpensFirstVisit", completed),
+    ("ProgressCancelledEndsQuietly", progress_cancelled),
+    ("ForcedRunOverCurrentKitInstalls", forced_over_current_kit),
+]
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(winetest.run_cases("e2e_package_runs", CASES, sys.argv))

@@ -15,7 +15,7 @@ import sys
 import time
 
 import winetest
-from winetest import Display, Prefix, Results
+from winetest import Display, Prefix
 
 BUILD = winetest.build_dir()
 HOST = os.path.join(BUILD, "tests", "screens", "screen_host.exe")
@@ -504,20 +504,21 @@ CASES = [
 ]
 
 
-def main():
-    results = Results("screens_gui")
+def in_own_prefix(case, lang, locale):
+    """The case under a display and in a prefix of its own."""
+    def run():
+        os.makedirs(SHOTS, exist_ok=True)
+        with Display() as display, Prefix(display=display, lang=locale) as prefix:
+            case(prefix, display, lang)
+    return run
+
+
+def all_cases():
     only = os.environ.get("SCREENS_ONLY")
-    os.makedirs(SHOTS, exist_ok=True)
-    for lang, locale in (("en", "en_US.UTF-8"), ("fr", "fr_FR.UTF-8")):
-        for name, case in CASES:
-            if only and only not in name:
-                continue
-            with results.case(f"{name}_{lang}"):
-                with Display() as display, Prefix(display=display, lang=locale) as prefix:
-                    case(prefix, display, lang)
-    results.write(winetest.results_path_from_args(sys.argv))
-    return 1 if results.failed() else 0
+    return [(f"{name}_{lang}", in_own_prefix(case, lang, locale))
+            for lang, locale in (("en", "en_US.UTF-8"), ("fr", "fr_FR.UTF-8"))
+            for name, case in CASES if not only or only in name]
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(winetest.run_cases("screens_gui", all_cases(), sys.argv))

@@ -201,10 +201,9 @@ def check(condition, message):
         raise AssertionError(message)
 
 
-def package_without_status(results):
+def package_without_status():
     dev_reg = ("REGEDIT4\n\n[" + SCRIPT_KEY + "]\n\"FromDev\"=\"imported\"\n")
-    with results.case("PackageWithoutStatusProceedsWithFullBarAndImportsDevScript"), \
-            Run("no-status", mode="silent", seconds=2, cleanup=2,
+    with Run("no-status", mode="silent", seconds=2, cleanup=2,
                 scripts={"Dev.REG": dev_reg}, planted=True) as run:
         screen = run.screen()
         time.sleep(0.5)
@@ -233,9 +232,8 @@ def package_without_status(results):
         check(run.planted_marks() == [], f"planted libraries loaded: {run.planted_marks()}")
 
 
-def cancel_confirmed(results):
-    with results.case("CancelConfirmedHidesTheScreenAndWaitsForThePackage"), \
-            Run("cancel-confirmed", mode="long", seconds=60, cleanup=4) as run:
+def cancel_confirmed():
+    with Run("cancel-confirmed", mode="long", seconds=60, cleanup=4) as run:
         screen = run.screen()
         time.sleep(1.5)
         run.click_face(screen, CANCEL_FACE)
@@ -257,9 +255,8 @@ def cancel_confirmed(results):
         check(run.installed_files() == [], "files installed despite the cancel")
 
 
-def cancel_declined(results):
-    with results.case("CancelDeclinedGoesBackAndTheRunDecides"), \
-            Run("cancel-declined", seconds=4, cleanup=1) as run:
+def cancel_declined():
+    with Run("cancel-declined", seconds=4, cleanup=1) as run:
         screen = run.screen()
         time.sleep(1.0)
         run.click_face(screen, CANCEL_FACE)
@@ -274,9 +271,8 @@ def cancel_declined(results):
         check(len(run.installed_files()) == 3, "the package did not finish")
 
 
-def cancel_after_commit(results):
-    with results.case("CancelAfterStatusThreeAsksNothingAndFillsTheBar"), \
-            Run("cancel-committed", seconds=1, cleanup=8) as run:
+def cancel_after_commit():
+    with Run("cancel-committed", seconds=1, cleanup=8) as run:
         screen = run.screen()
         end = time.time() + 20
         while run.client_value("InstallStatus") not in (3, 4) and time.time() < end:
@@ -290,15 +286,14 @@ def cancel_after_commit(results):
         check(run.result() == PROCEED, "result is not IDC_PROCEED")
 
 
-def empty_package(results):
-    with results.case("EmptyPackageCannotStartAndCancels"), Run("empty", package="") as run:
+def empty_package():
+    with Run("empty", package="") as run:
         check(run.result(timeout=30) == CANCEL, "result is not IDCANCEL")
         check("Spawning process failed " in run.log(), "no log line: " + run.log())
 
 
-def status_five_in_french(results):
-    with results.case("StatusFiveAsksForARestartInTheLog"), \
-            Run("status5", mode="status5", seconds=2, cleanup=1, lang="fr") as run:
+def status_five_in_french():
+    with Run("status5", mode="status5", seconds=2, cleanup=1, lang="fr") as run:
         screen = run.screen()
         time.sleep(0.5)
         run.screenshot("fr-running")
@@ -310,23 +305,23 @@ def status_five_in_french(results):
         check("You may have to restart" in run.log(), "no restart line: " + run.log())
 
 
-def crashing_package(results):
-    with results.case("CrashingPackageDoesNotHangTheRun"), \
-            Run("crash", mode="crash") as run:
+def crashing_package():
+    with Run("crash", mode="crash") as run:
         check(run.result(timeout=60) == PROCEED, "result is not IDC_PROCEED")
         check(run.prefix.reg_query(SAMPLE_KEY, "Result") == ("REG_SZ", "crashed"),
               "the package did not run")
 
 
-def main():
-    results = winetest.Results("ProgressScreen")
-    for scenario in (empty_package, package_without_status,
-                     cancel_confirmed, cancel_declined, cancel_after_commit,
-                     status_five_in_french, crashing_package):
-        scenario(results)
-    results.write(winetest.results_path_from_args(sys.argv))
-    return 1 if results.failed() else 0
+CASES = [
+    ("EmptyPackageCannotStartAndCancels", empty_package),
+    ("PackageWithoutStatusProceedsWithFullBarAndImportsDevScript", package_without_status),
+    ("CancelConfirmedHidesTheScreenAndWaitsForThePackage", cancel_confirmed),
+    ("CancelDeclinedGoesBackAndTheRunDecides", cancel_declined),
+    ("CancelAfterStatusThreeAsksNothingAndFillsTheBar", cancel_after_commit),
+    ("StatusFiveAsksForARestartInTheLog", status_five_in_french),
+    ("CrashingPackageDoesNotHangTheRun", crashing_package),
+]
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(winetest.run_cases("ProgressScreen", CASES, sys.argv))
