@@ -163,13 +163,17 @@ def without_strings(block_data, block, first, last):
     return out
 
 
-def machine_64_bit(run, disc):
+def other_processor(run, disc):
+    """The library marked for the other processor than the program's: x86-64 for the
+    32-bit program, i386 for the 64-bit build of the tests."""
     path = os.path.join(disc, *LIBRARY.split("\\"))
     with open(path, "rb") as f:
         data = bytearray(f.read())
     pe = struct.unpack_from("<I", data, 0x3C)[0]
-    struct.pack_into("<H", data, pe + 4, 0x8664)     # IMAGE_FILE_MACHINE_AMD64
-    struct.pack_into("<H", data, pe + 24, 0x20B)     # the PE32+ optional header
+    machine = struct.unpack_from("<H", data, pe + 4)[0]
+    wide = machine != 0x8664                          # IMAGE_FILE_MACHINE_AMD64
+    struct.pack_into("<H", data, pe + 4, 0x8664 if wide else 0x14C)
+    struct.pack_into("<H", data, pe + 24, 0x20B if wide else 0x10B)  # PE32+ or PE32 header
     put(disc, LIBRARY, bytes(data))
 
 
@@ -304,7 +308,7 @@ ROWS = [
     # resource library
     Row("LibraryNotAProgram", "the library is a text file", [content(LIBRARY, "not a library\r\n")],
         road=road_stop_at_welcome, screens=STOPPED, home=OWN_RESOURCES),
-    Row("Library64Bit", "the library marked for 64-bit processors", [machine_64_bit],
+    Row("LibraryForOtherProcessor", "the library marked for the other processor", [other_processor],
         road=road_stop_at_welcome, screens=STOPPED, home=OWN_RESOURCES),
     Row("LibraryWithoutWelcomeTemplate", "no template 112", [library_edit(("delete", RT_DIALOG, 112))],
         screens=["splash"], pages=[ERROR_PAGE], values=NOT_INSTALLED,
