@@ -43,9 +43,9 @@ bool ParseOperation(const std::string& text, Operation& op) {
     return op.verb == "delete" ? parts.size() == 3 : parts.size() == 4 && (op.verb == "get" || op.verb == "put");
 }
 
-BOOL CALLBACK FirstLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
-    *reinterpret_cast<WORD*>(found) = language;
-    return FALSE;
+BOOL CALLBACK EveryLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
+    reinterpret_cast<std::vector<WORD>*>(found)->push_back(language);
+    return TRUE;
 }
 
 }  // namespace
@@ -71,14 +71,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "resource_edit: cannot load %s\n", argv[1]);
         return 1;
     }
-    std::vector<WORD> languages;
+    // A resource may be there in several languages: a deletion takes every one, the other
+    // operations the first.
+    std::vector<std::vector<WORD>> languages;
     for (const Operation& op : operations) {
-        WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+        std::vector<WORD> present;
         EnumResourceLanguagesA(library, MAKEINTRESOURCEA(op.type), MAKEINTRESOURCEA(op.id),
-                               FirstLanguage, reinterpret_cast<LONG_PTR>(&language));
-        languages.push_back(language);
+                               EveryLanguage, reinterpret_cast<LONG_PTR>(&present));
+        if (present.empty()) present.push_back(MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+        if (op.verb != "delete") present.resize(1);
+        languages.push_back(present);
         if (op.verb != "get") continue;
-        HRSRC found = FindResourceExA(library, MAKEINTRESOURCEA(op.type), MAKEINTRESOURCEA(op.id), language);
+        HRSRC found = FindResourceExA(library, MAKEINTRESOURCEA(op.type), MAKEINTRESOURCEA(op.id),
+                                      languages.back()[0]);
         HGLOBAL loaded = found ? LoadResource(library, found) : nullptr;
         if (!loaded) {
             std::fprintf(stderr, "resource_edit: no resource %u:%u\n", op.type, op.id);
@@ -107,11 +112,13 @@ int main(int argc, char** argv) {
             while ((read = std::fread(buffer, 1, sizeof buffer, in)) > 0) bytes.insert(bytes.end(), buffer, buffer + read);
             std::fclose(in);
         }
-        if (!UpdateResourceA(update, MAKEINTRESOURCEA(op.type), MAKEINTRESOURCEA(op.id), languages[i],
-                             bytes.empty() ? nullptr : bytes.data(), static_cast<DWORD>(bytes.size()))) {
-            std::fprintf(stderr, "resource_edit: %s %u:%u failed (%lu)\n", op.verb.c_str(), op.type, op.id,
-                         GetLastError());
-            done = false;
+        for (WORD language : languages[i]) {
+            if (!UpdateResourceA(update, MAKEINTRESOURCEA(op.type), MAKEINTRESOURCEA(op.id), language,
+                                 bytes.empty() ? nullptr : bytes.data(), static_cast<DWORD>(bytes.size()))) {
+                std::fprintf(stderr, "resource_edit: %s %u:%u failed (%lu)\n", op.verb.c_str(), op.type,
+                             op.id, GetLastError());
+                done = false;
+            }
         }
     }
     if (!EndUpdateResourceA(update, !done)) return 1;
