@@ -1,6 +1,8 @@
 # make check  - installs what is missing, builds both builds, runs every test.
 # make disc   - assembles the sample disc in $(BUILD)/win32/disc, also reachable as $(BUILD)/disc.
 # make demo   - runs the set-up from the sample disc under Wine.
+# make fuzz   - runs every fuzz target for FUZZ_SECONDS (clang, libFuzzer, ASan, UBSan).
+# make corpus - runs the broken-disc corpus (whole runs of the set-up under Wine).
 BUILD ?= build
 JOBS  ?= 2
 PYTHON := /usr/bin/python3
@@ -13,7 +15,10 @@ WIN64 := $(BUILD)/win64
 # run 32-bit programs, the 64-bit build of the same sources. Asked once deps are installed.
 WINE_ARCH = $(shell $(PYTHON) tools/winetest.py --arch)
 
-.PHONY: all check deps host win32 win64 disc demo clean
+.PHONY: all check deps host win32 win64 disc demo fuzz corpus clean
+FUZZ  := $(BUILD)/fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := registry_record skin_layout version_number text_helpers setup_description
 
 all: host win32
 
@@ -60,6 +65,27 @@ demo: disc
 	@if [ "$(WINE_ARCH)" = win64 ]; then \
 	  $(MAKE) win64 && cmake --build $(WIN64) --target disc && $(PYTHON) tools/demo $(WIN64); \
 	else $(PYTHON) tools/demo $(WIN32); fi
+
+corpus: disc
+	@tested=$(BUILD)/$(WINE_ARCH); \
+	if [ "$$tested" = "$(WIN64)" ]; then $(MAKE) win64 && cmake --build $(WIN64) --target disc || exit 1; fi; \
+	tested=$$(cd $$tested && pwd); \
+	ORTK_BUILD_DIR=$$tested ORTK_SOURCE_DIR=$(CURDIR) ORTK_WINE_TEMPLATE=$$tested/wine-template \
+	  PYTHONPATH=$(CURDIR)/tools $(PYTHON) tests/e2e/broken_discs_test.py
+
+# Each target starts from the committed corpus and keeps what it finds in the build folder;
+# a crashing input is left there as crash-* for the corpus once it is fixed.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=Debug -DORTK_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ) -j$(JOBS) --target fuzz_targets
+	@status=0; for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ)/corpus/$$t $(FUZZ)/findings/$$t; \
+	  echo "fuzz: $$t for $(FUZZ_SECONDS) s"; \
+	  $(FUZZ)/tests/fuzz/$${t}_fuzz $(FUZZ)/corpus/$$t tests/fuzz/corpus/$$t \
+	    -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -rss_limit_mb=1024 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ)/findings/$$t/ 2>&1 | grep -E '^(stat::|==|SUMMARY|Done|#[0-9]+.*DONE)' || true; \
+	  [ -z "$$(ls $(FUZZ)/findings/$$t)" ] || { echo "fuzz: $$t found $$(ls $(FUZZ)/findings/$$t)"; status=1; }; \
+	done; exit $$status
 
 clean:
 	rm -rf $(BUILD)

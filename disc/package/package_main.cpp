@@ -9,7 +9,10 @@
 //             "status5" (asks for a restart), "silent" (never reports a status),
 //             "hidden" (blanks its program name in the loader's module list, where other
 //             processes read it, as for an installer whose path cannot be read from the
-//             set-up: a 64-bit one, one in another session);
+//             set-up: a 64-bit one, one in another session),
+//             "crash3" (dies right after reporting status 3), "deaf" (never reads
+//             "CancelPressed"), "child" (starts a copy of itself that lingers for
+//             "Seconds", and ends at once);
 //   "Seconds" DWORD: length of the work phase before the files are copied (default 2).
 // It records the command line it got as "CommandLine" and its outcome as "Result".
 #include <windows.h>
@@ -34,6 +37,7 @@ enum Status : DWORD {
 constexpr DWORD kCancelAsked = 3;
 constexpr DWORD kCancelConfirmed = 4;
 constexpr DWORD kLongestQuestionMs = 300000;
+constexpr char kChildSwitch[] = "-lingering-child";
 
 class SamplePackage {
 public:
@@ -52,11 +56,16 @@ public:
         if (mode_ == "hidden") HideProgramName();
         Report(kStarted);
         if (mode_ == "crash") Crash();
+        if (mode_ == "child") return StartLingeringChild();
         if (!Work()) return End("cancelled", 2);
         if (mode_ == "fail") return End("failed", 1);
         Report(kCopying);
         if (folder_.empty() || !InstallFiles()) return End("failed", 1);
         Report(kCommitted);
+        if (mode_ == "crash3") {
+            Sleep(300);  // the status reaches the set-up before the process dies
+            Crash();
+        }
         Report(kFinished);
         if (mode_ == "status5") Report(kRestartNeeded);
         return End("installed", 0);
@@ -74,7 +83,7 @@ private:
         DWORD done = 0, paused = 0;
         while (done < workMs_) {
             DWORD cancel = 0;
-            ReadDword(kClientSubkey, "CancelPressed", cancel);
+            if (mode_ != "deaf") ReadDword(kClientSubkey, "CancelPressed", cancel);
             if (cancel == kCancelConfirmed) return false;
             Sleep(100);
             if (cancel == kCancelAsked && paused < kLongestQuestionMs)
@@ -83,6 +92,7 @@ private:
                 done += 100;
         }
         DWORD cancel = 0;
+        if (mode_ == "deaf") return true;
         return !(ReadDword(kClientSubkey, "CancelPressed", cancel) && cancel == kCancelConfirmed);
     }
 
@@ -128,6 +138,24 @@ private:
         WriteString(kSettingsSubkey, "Result", result);
         StartCleanup();
         return exitCode;
+    }
+
+    // A copy of this program that outlives it, under the same program path.
+    int StartLingeringChild() {
+        char self[MAX_PATH];
+        DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return 1;
+        std::string commandLine = "\"" + std::string(self, length) + "\" " + kChildSwitch;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        if (CreateProcessA(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &info)) {
+            CloseHandle(info.hThread);
+            CloseHandle(info.hProcess);
+        }
+        WriteString(kSettingsSubkey, "Result", "child started");
+        return 0;
     }
 
     static std::string CleanupPath() {
@@ -182,7 +210,11 @@ private:
 // no error box waits for a user (Wine would start its debugger despite the error mode).
 LONG WINAPI EndOnCrash(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    if (std::string(commandLine).find(kChildSwitch) != std::string::npos) {
+        Sleep(SecondsSetting("Seconds", 2) * 1000);
+        return 0;
+    }
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     SetUnhandledExceptionFilter(EndOnCrash);
     WriteString(kSettingsSubkey, "CommandLine", GetCommandLineA());

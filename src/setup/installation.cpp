@@ -65,6 +65,16 @@ struct RunState {
     bool freshInstall = true;
 };
 
+// A screen that could not be created at all (ShowModal's -1, say a library without its
+// template) is no answer from the user: the run ends with the code remembered before the
+// screens, so that its error page opens instead of a quiet end reported as success.
+bool ScreenFailed(INT_PTR answer, std::int32_t remembered, RunState& state) {
+    if (answer != -1) return false;
+    setupResult = remembered;
+    state.proceed = false;
+    return true;
+}
+
 // Target folder, welcome, licence, package run, shortcut and installed mark.
 void InstallKit(SetupApplication& application, SetupServices& services, RunState& state) {
     const SetupDescription& description = application.description;
@@ -84,7 +94,9 @@ void InstallKit(SetupApplication& application, SetupServices& services, RunState
     setupResult = 0;
     {
         WelcomeDialog welcome;
-        if (welcome.ShowModal(owner) != IDC_PROCEED) {
+        INT_PTR answer = welcome.ShowModal(owner);
+        if (ScreenFailed(answer, remembered, state)) return;
+        if (answer != IDC_PROCEED) {
             state.proceed = false;
             return;
         }
@@ -92,7 +104,9 @@ void InstallKit(SetupApplication& application, SetupServices& services, RunState
     {
         LicenseDialog licence;
         licence.licenseFile = description.license;
-        if (licence.ShowModal(owner) != IDC_PROCEED) {
+        INT_PTR answer = licence.ShowModal(owner);
+        if (ScreenFailed(answer, remembered, state)) return;
+        if (answer != IDC_PROCEED) {
             state.proceed = false;
             return;
         }
@@ -102,7 +116,9 @@ void InstallKit(SetupApplication& application, SetupServices& services, RunState
     RecordInstalledLanguage(description.userLangId);
     {
         ProgressDialog progress(description.package);
-        if (progress.ShowModal(owner) == IDC_PROCEED) {
+        INT_PTR answer = progress.ShowModal(owner);
+        if (ScreenFailed(answer, remembered, state)) return;
+        if (answer == IDC_PROCEED) {
             state.freshInstall = true;
             if (!RetitleDesktopShortcut())
                 services.WriteLogLine("Desktopwindow cannot find or No lnk file found");

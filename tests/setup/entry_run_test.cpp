@@ -198,6 +198,18 @@ TEST_F(SetupRun, FaultInAScreenOrItsWorkerEndsInTheErrorPage) {
     }
 }
 
+TEST_F(SetupRun, ScreenThatCannotBeShownOpensTheDefaultErrorPage) {
+    // The library has the title but no screen templates: the welcome screen cannot be
+    // created at all, which is no answer of the user's, so the run ends with the default
+    // code and its page.
+    UseDescription();
+    UseLibrary("entry_titled_library.dll");
+    EXPECT_EQ(0u, RunSetup(disc));
+    auto records = recorder::WaitForRecords(log, 1, 20000);
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ(Lower(disc + "\\pages\\error.htm"), Lower(recorder::Unquoted(records[0].arguments)));
+}
+
 TEST_F(SetupRun, SecondCopyBringsTheFirstToTheFront) {
     // The resource library is there but no library (an empty file), so the title the
     // running copy is found by comes from the program itself.
