@@ -1,6 +1,7 @@
 # make check  - installs what is missing, builds both builds, runs every test.
 # make disc   - assembles the sample disc in $(BUILD)/win32/disc, also reachable as $(BUILD)/disc.
 # make demo   - runs the set-up from the sample disc under Wine.
+# make bench  - the set-up beside an NSIS installer of the same job (tools/bench; not in check).
 BUILD ?= build
 JOBS  ?= 2
 PYTHON := /usr/bin/python3
@@ -13,7 +14,7 @@ WIN64 := $(BUILD)/win64
 # run 32-bit programs, the 64-bit build of the same sources. Asked once deps are installed.
 WINE_ARCH = $(shell $(PYTHON) tools/winetest.py --arch)
 
-.PHONY: all check deps host win32 win64 disc demo clean
+.PHONY: all check deps host win32 win64 disc demo bench clean
 
 all: host win32
 
@@ -57,6 +58,9 @@ demo: disc
 	@if [ "$(WINE_ARCH)" = win64 ]; then \
 	  $(MAKE) win64 && cmake --build $(WIN64) --target disc && $(PYTHON) tools/demo $(WIN64); \
 	else $(PYTHON) tools/demo $(WIN32); fi
+
+bench: disc
+	@$(PYTHON) tools/bench/bench.py --build $(WIN32)
 
 clean:
 	rm -rf $(BUILD)
