@@ -21,10 +21,10 @@ GOLD = (250, 196, 40)
 
 # Largest sizes in bytes of what goes on the disc.
 BUDGETS = [
-    (os.path.join("src", "setup", "setup.exe"), 500 * 1024),
-    (os.path.join("lang", "ortk_en.dll"), 250 * 1024),
-    (os.path.join("lang", "ortk_fr.dll"), 250 * 1024),
-    (os.path.join("resources", "screens", "splash.avi"), 700 * 1024),
+    (os.path.join("src", "setup", "setup.exe"), 500_000),
+    (os.path.join("lang", "ortk_en.dll"), 250_000),
+    (os.path.join("lang", "ortk_fr.dll"), 250_000),
+    (os.path.join("resources", "screens", "splash.avi"), 700_000),
 ]
 
 

@@ -174,8 +174,31 @@ def wait_package(timeout=60):
     return False
 
 
+def while_package_runs(proc, prefix, seconds, idlers):
+    """CPU over CPU_WINDOW seconds once the package runs, then peak memory of the whole run."""
+    sampler = Sampler(proc.pid, prefix)
+    if not wait_package():
+        raise RuntimeError("the installer did not start the package")
+    time.sleep(1)
+    cpu = sampler.cpu_percent()
+    sampler.watch(seconds + 30, until_exit=proc)
+    for p in idlers:
+        p.kill()
+    return cpu, sampler.peak
+
+
+def first_new_window(display, before, timeout=60):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        new = visible_windows(display) - before
+        if new:
+            return max(new)
+        time.sleep(0.1)
+    raise TimeoutError("no window")
+
+
 def our_run(disc, seconds, idle, one_window):
-    """CPU while the package runs and peak memory of setup.exe, driven as a user would."""
+    """setup.exe driven through its screens as a user would."""
     from e2e_support import SetupRun, go_through
     with SetupRun("bench", log=False, browser_is_recorder=False) as run:
         run.disc = disc
@@ -183,15 +206,8 @@ def our_run(disc, seconds, idle, one_window):
         run.apply_registry()
         idlers = start_idle(run.prefix, one_window, idle) if idle else []
         proc = run.start()
-        sampler = Sampler(proc.pid, run.prefix)
         go_through(run)
-        wait_package()
-        time.sleep(1)
-        cpu = sampler.cpu_percent()
-        sampler.watch(seconds + 30, until_exit=proc)
-        for p in idlers:
-            p.kill()
-        return cpu, sampler.peak
+        return while_package_runs(proc, run.prefix, seconds, idlers)
 
 
 def nsis_run(disc, installer, seconds, idle, one_window):
@@ -201,32 +217,20 @@ def nsis_run(disc, installer, seconds, idle, one_window):
         idlers = start_idle(prefix, one_window, idle) if idle else []
         before = visible_windows(display)
         proc = prefix.start([installer], cwd=disc)
-        sampler = Sampler(proc.pid, prefix)
-        end = time.monotonic() + 60
-        while not (visible_windows(display) - before) and time.monotonic() < end:
-            time.sleep(0.1)
-        window = max(visible_windows(display) - before)
+        window = first_new_window(display, before)
         for _ in range(2):  # Next on the welcome page, I Agree on the licence page
             time.sleep(1.5)
             winetest.key(display, "Return", window)
-        if not wait_package():
-            raise RuntimeError("the NSIS installer did not start the package")
-        time.sleep(1)
-        cpu = sampler.cpu_percent()
-        sampler.watch(seconds + 30, until_exit=proc)
-        for p in idlers:
-            p.kill()
-        return cpu, sampler.peak
+        return while_package_runs(proc, prefix, seconds, idlers)
 
 
 def one_window_run(program):
+    """CPU and memory of a program that only shows its window."""
     with winetest.Display() as display, winetest.Prefix(display=display) as prefix:
         before = visible_windows(display)
         proc = prefix.start([program])
         sampler = Sampler(proc.pid, prefix)
-        end = time.monotonic() + 60
-        while not (visible_windows(display) - before) and time.monotonic() < end:
-            time.sleep(0.1)
+        first_new_window(display, before)
         time.sleep(1)
         cpu = sampler.cpu_percent()
         proc.kill()
