@@ -28,8 +28,8 @@ void RunSetup(const char* commandLine) {
 
 // The run-time's default answer to an exception nobody catches prints its demangled type
 // on the console, which a window program does not have; it also brings the whole C++
-// demangler (about 45 KB) into setup.exe. Every exception of the run is caught below, so
-// this only ends a process that is already lost, as std::abort does.
+// demangler (about 45 KB) into setup.exe. RunAndReportResult catches every exception of the
+// run, so this only ends a process that is already lost, as std::abort does.
 namespace __gnu_cxx {
 void __verbose_terminate_handler() {
     std::abort();
