@@ -2,12 +2,15 @@
 """make bench: the set-up beside an NSIS 3 installer of the same job and a program that only
 shows one window, measured in one run under Wine and Xvfb, each in fresh prefixes.
 
-  bench.py [--build build/win32] [--disc DIR] [--starts 5] [--idle 200] [--seconds 30]
+  bench.py [--build build/win32] [--disc DIR] [--run-disc DIR] [--starts 5] [--idle 200]
+           [--seconds 30]
 
 Prints sizes, the median time from start to the first window, the CPU that the installer
 process and the prefix's wineserver use over 10 s while a package runs (also with idle
 processes in the prefix), and the installer's peak resident memory, with ratios. The machine
-is seldom quiet: the ratios say more than the absolute figures.
+is seldom quiet: the ratios say more than the absolute figures. Sizes are the 32-bit
+product's. Where the kernel runs no 32-bit programs, the running figures come from 64-bit
+builds of all three (--run-disc: the 64-bit build's disc) under Wine's 64-bit loader.
 """
 import argparse
 import os
@@ -29,8 +32,8 @@ CPU_WINDOW = 10.0
 
 
 # -- what gets measured ---------------------------------------------------------------------
-def build_nsis(work, source_disc):
-    """The NSIS installer, in the bench's copy of the disc beside setup.exe."""
+def build_nsis(work, source_disc, disc, amd64=False):
+    """The NSIS installer, in a copy of the disc beside setup.exe."""
     licences = os.path.join(work, "licences")
     os.makedirs(licences, exist_ok=True)
     for lang in ("en", "fr"):
@@ -38,16 +41,18 @@ def build_nsis(work, source_disc):
             text = f.read().decode("cp1252")
         with open(os.path.join(licences, f"license_{lang}.txt"), "wb") as f:
             f.write(b"\xef\xbb\xbf" + text.encode("utf-8"))
-    out = os.path.join(work, "disc", "nsis-setup.exe")
-    subprocess.run(["makensis", "-V2", f"-DLICENCES={licences}", f"-DOUT={out}",
-                    os.path.join(HERE, "orvalis_nsis.nsi")], check=True,
+    out = os.path.join(disc, "nsis-setup.exe")
+    subprocess.run(["makensis", "-V2", f"-DLICENCES={licences}", f"-DOUT={out}"] +
+                   (["-DAMD64"] if amd64 else []) + [os.path.join(HERE, "orvalis_nsis.nsi")],
+                   check=True,
                    env=dict(os.environ, LC_ALL="C.UTF-8"))
     return out
 
 
-def build_one_window(work):
-    out = os.path.join(work, "one_window.exe")
-    subprocess.run(["i686-w64-mingw32-gcc-win32", "-Os", "-s", "-mwindows", "-o", out,
+def build_one_window(work, cpu="i686"):
+    out = os.path.join(work, cpu, "one_window.exe")
+    os.makedirs(os.path.dirname(out), exist_ok=True)
+    subprocess.run([f"{cpu}-w64-mingw32-gcc-win32", "-Os", "-s", "-mwindows", "-o", out,
                     os.path.join(HERE, "one_window.c")], check=True)
     return out
 
@@ -256,6 +261,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=winetest.build_dir())
     parser.add_argument("--disc")
+    parser.add_argument("--run-disc")
     parser.add_argument("--starts", type=int, default=5)
     parser.add_argument("--idle", type=int, default=200)
     parser.add_argument("--seconds", type=int, default=30)
@@ -268,9 +274,8 @@ def main():
     try:
         disc = os.path.join(work, "disc")
         shutil.copytree(source_disc, disc)
-        nsis = build_nsis(work, source_disc)
+        nsis = build_nsis(work, source_disc, disc)
         one = build_one_window(work)
-        setup = os.path.join(disc, "setup.exe")
 
         def size(*names):
             return sum(os.path.getsize(os.path.join(disc, n)) for n in names)
@@ -286,23 +291,29 @@ def main():
                 size("setup.exe", "lang/ortk_en.dll", "lang/ortk_fr.dll", "splash.avi"),
                 os.path.getsize(nsis), None, kb),
         ]
-        probe = subprocess.run(["wine", "--version"], stdout=subprocess.PIPE,
-                               stderr=subprocess.STDOUT)
-        runnable, reason = probe.returncode == 0, probe.stdout.decode(errors="replace").strip()
+        try:
+            arch = winetest.wine_arch()
+            winetest.ensure_template()
+            runnable, reason = True, ""
+        except Exception as error:  # no Wine that runs these programs here
+            runnable, reason = False, str(error)
+        run_disc, run_nsis, run_one = disc, nsis, one
+        if runnable and arch == "win64":
+            run_disc = os.path.join(work, "run-disc")
+            shutil.copytree(os.path.abspath(args.run_disc or os.path.join(
+                os.path.dirname(build), "win64", "disc")), run_disc)
+            run_nsis = build_nsis(work, source_disc, run_disc, amd64=True)
+            run_one = build_one_window(work, "x86_64")
+        setup = os.path.join(run_disc, "setup.exe")
         if runnable:
-            try:
-                winetest.ensure_template()
-            except Exception as error:  # a Wine that cannot start 32-bit programs here
-                runnable, reason = False, str(error)
-        if runnable:
-            starts = {name: start_times(program, disc, args.starts)
-                      for name, program in (("ours", setup), ("nsis", nsis), ("one", one))}
+            starts = {name: start_times(program, run_disc, args.starts)
+                      for name, program in (("ours", setup), ("nsis", run_nsis), ("one", run_one))}
             median = {k: statistics.median(v) if v else None for k, v in starts.items()}
-            ours_cpu, ours_peak = our_run(disc, args.seconds, 0, one)
-            nsis_cpu, nsis_peak = nsis_run(disc, nsis, args.seconds, 0, one)
-            ours_idle, _ = our_run(disc, args.seconds, args.idle, one)
-            nsis_idle, _ = nsis_run(disc, nsis, args.seconds, args.idle, one)
-            one_cpu, one_peak = one_window_run(one)
+            ours_cpu, ours_peak = our_run(run_disc, args.seconds, 0, run_one)
+            nsis_cpu, nsis_peak = nsis_run(run_disc, run_nsis, args.seconds, 0, run_one)
+            ours_idle, _ = our_run(run_disc, args.seconds, args.idle, run_one)
+            nsis_idle, _ = nsis_run(run_disc, run_nsis, args.seconds, args.idle, run_one)
+            one_cpu, one_peak = one_window_run(run_one)
             sec = lambda v: f"{v:.2f} s"  # noqa: E731
             pct = lambda v: f"{v:.1f} % of a core"  # noqa: E731
             mb = lambda v: f"{v / 1024:.1f} MB"  # noqa: E731
@@ -319,6 +330,9 @@ def main():
             lines.append("starts (s): " + "; ".join(
                 f"{k} " + " ".join(f"{t:.2f}" for t in v) for k, v in starts.items()))
             lines.append("One window: CPU while it only shows its window.")
+            if arch == "win64":
+                lines.append("Start, CPU and memory: 64-bit builds of all three under wine64 "
+                             "(this kernel runs no 32-bit programs).")
         else:
             lines.append("")
             lines.append("Start, CPU and memory not measured: Wine cannot run here (" +

@@ -6,6 +6,9 @@
 ; order mark (makensis here cannot convert the French text's code page itself), and run
 ; from the disc's top folder, as setup.exe is.
 Unicode true
+!ifdef AMD64
+  Target amd64-unicode  ; -DAMD64: a 64-bit installer, for machines that run no 32-bit programs
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel highest
 Name "Vorda Orvalis Tool Kit"
