@@ -6,14 +6,20 @@
 #pragma once
 
 #ifdef __cplusplus
+#ifdef __i386__
+#define ORTK_GTEST_WINAPI __stdcall
+#else
+#define ORTK_GTEST_WINAPI
+#endif
 extern "C" {
 struct _SECURITY_ATTRIBUTES;
-__declspec(dllimport) void* __stdcall CreateEventA(struct _SECURITY_ATTRIBUTES*, int, int,
-                                                   const char*);
-__declspec(dllimport) int __stdcall SetEvent(void*);
-__declspec(dllimport) unsigned long __stdcall WaitForSingleObject(void*, unsigned long);
-__declspec(dllimport) int __stdcall CloseHandle(void*);
+__declspec(dllimport) void* ORTK_GTEST_WINAPI CreateEventA(struct _SECURITY_ATTRIBUTES*, int,
+                                                           int, const char*);
+__declspec(dllimport) int ORTK_GTEST_WINAPI SetEvent(void*);
+__declspec(dllimport) unsigned long ORTK_GTEST_WINAPI WaitForSingleObject(void*, unsigned long);
+__declspec(dllimport) int ORTK_GTEST_WINAPI CloseHandle(void*);
 }
+#undef ORTK_GTEST_WINAPI
 
 namespace testing {
 namespace internal {
