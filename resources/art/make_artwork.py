@@ -302,7 +302,9 @@ def rle8_row(row):
 
     Runs of three or more equal pixels become (count, index) pairs; everything between them
     goes out in absolute mode (0, count, indexes..., padded to a whole word). Absolute mode
-    needs at least three pixels, so shorter stretches are written as runs of one or two.
+    needs at least three pixels, so shorter stretches are written as runs of one or two. An
+    absolute stretch holds at most 254 pixels: Wine's decoder misreads one of 255 (an odd
+    count at the byte's limit, with its pad byte) and everything after it.
     """
     out = bytearray()
     i, n = 0, len(row)
@@ -316,7 +318,7 @@ def rle8_row(row):
             continue
         # a literal stretch: up to the next run of three or the end of the row
         start = i
-        while i < n and i - start < 255:
+        while i < n and i - start < 254:
             if i + 2 < n and row[i] == row[i + 1] == row[i + 2]:
                 break
             i += 1
