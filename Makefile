@@ -3,6 +3,7 @@
 # make demo   - runs the set-up from the sample disc under Wine.
 # make fuzz   - runs every fuzz target for FUZZ_SECONDS (clang, libFuzzer, ASan, UBSan).
 # make corpus - runs the broken-disc corpus (whole runs of the set-up under Wine).
+# make bench  - the set-up beside an NSIS installer of the same job (tools/bench; not in check).
 BUILD ?= build
 JOBS  ?= 2
 PYTHON := /usr/bin/python3
@@ -15,7 +16,7 @@ WIN64 := $(BUILD)/win64
 # run 32-bit programs, the 64-bit build of the same sources. Asked once deps are installed.
 WINE_ARCH = $(shell $(PYTHON) tools/winetest.py --arch)
 
-.PHONY: all check deps host win32 win64 disc demo fuzz corpus clean
+.PHONY: all check deps host win32 win64 disc demo fuzz corpus bench clean
 FUZZ  := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := registry_record skin_layout version_number text_helpers setup_description
@@ -86,6 +87,12 @@ fuzz: deps
 	    -artifact_prefix=$(FUZZ)/findings/$$t/ 2>&1 | grep -E '^(stat::|==|SUMMARY|Done|#[0-9]+.*DONE)' || true; \
 	  [ -z "$$(ls $(FUZZ)/findings/$$t)" ] || { echo "fuzz: $$t found $$(ls $(FUZZ)/findings/$$t)"; status=1; }; \
 	done; exit $$status
+# Sizes of the 32-bit product; where Wine runs only 64-bit programs here, the running figures
+# come from the 64-bit build's disc.
+bench: disc
+	@if [ "$(WINE_ARCH)" = win64 ]; then \
+	  $(MAKE) win64 && cmake --build $(WIN64) --target disc; fi
+	@$(PYTHON) tools/bench/bench.py --build $(WIN32) --run-disc $(WIN64)/disc
 
 clean:
 	rm -rf $(BUILD)

@@ -29,6 +29,11 @@ if(EXISTS /usr/src/googletest/CMakeLists.txt)
 else()
   message(FATAL_ERROR "GoogleTest sources missing: run tools/install-deps")
 endif()
+if(WIN32)
+  # The win32 thread model has no std::mutex; GoogleTest gets its Notification from us.
+  target_compile_options(gtest PUBLIC
+    "$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include ${CMAKE_SOURCE_DIR}/tests/support/gtest_notification.h>")
+endif()
 
 function(ortk_host_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})

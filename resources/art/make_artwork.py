@@ -2,13 +2,20 @@
 """Draws the screens' artwork of one language and the splash clip.
 
   make_artwork.py screens OUTPUT_FOLDER LANG     welcome.bmp, license.bmp, confirm_exit.bmp,
-                                                 progress.bmp, splash.bmp (8 bits per pixel)
-  make_artwork.py clip OUTPUT_FILE               the splash clip (uncompressed 8-bit AVI)
+                                                 progress.bmp, splash.bmp (8 bits per pixel,
+                                                 run-length encoded where that is smaller)
+  make_artwork.py clip OUTPUT_FILE               the splash clip (8-bit AVI, run-length
+                                                 encoded frames)
+
+Both also write the same pictures uncompressed (OUTPUT_FOLDER/uncompressed/, OUTPUT_FILE
+with ".uncompressed" before the extension): the tests decode the compressed ones and
+compare their pixels with these.
 
 Every screen is one picture: the set-up draws it as the window's background and lays
 invisible buttons over the faces painted here, so the face rectangles below must match the
 rectangles in the dialog templates' button texts.
 """
+import io
 import os
 import struct
 import sys
@@ -286,9 +293,89 @@ def screen(width, height, band):
     return image
 
 
+# -- 8-bit run-length encoding (BI_RLE8) ----------------------------------------------------
+BI_RGB, BI_RLE8 = 0, 1
+
+
+def rle8_row(row):
+    """One row of palette indexes as BI_RLE8 runs, without the end-of-line mark.
+
+    Runs of three or more equal pixels become (count, index) pairs; everything between them
+    goes out in absolute mode (0, count, indexes..., padded to a whole word). Absolute mode
+    needs at least three pixels, so shorter stretches are written as runs of one or two. An
+    absolute stretch holds at most 254 pixels: Wine's decoder misreads one of 255 (an odd
+    count at the byte's limit, with its pad byte) and everything after it.
+    """
+    out = bytearray()
+    i, n = 0, len(row)
+    while i < n:
+        run = 1
+        while i + run < n and run < 255 and row[i + run] == row[i]:
+            run += 1
+        if run >= 3:
+            out += bytes((run, row[i]))
+            i += run
+            continue
+        # a literal stretch: up to the next run of three or the end of the row
+        start = i
+        while i < n and i - start < 254:
+            if i + 2 < n and row[i] == row[i + 1] == row[i + 2]:
+                break
+            i += 1
+        literal = row[start:i]
+        if len(literal) >= 3:
+            out += bytes((0, len(literal))) + literal + (b"\0" if len(literal) % 2 else b"")
+        else:
+            for value in literal:
+                out += bytes((1, value))
+    return bytes(out)
+
+
+def rle8(rows):
+    """Bottom-up rows of indexes (unpadded) -> the whole BI_RLE8 stream."""
+    out = bytearray()
+    for number, row in enumerate(rows):
+        out += rle8_row(row)
+        out += b"\0\1" if number == len(rows) - 1 else b"\0\0"
+    return bytes(out)
+
+
+def bottom_up_rows(image):
+    width, height = image.size
+    raw = image.tobytes()
+    return [raw[y * width:(y + 1) * width] for y in range(height - 1, -1, -1)]
+
+
+def save_bitmap(image, path, uncompressed_path):
+    """Writes an 8-bit picture as it is and, when that is smaller, run-length encoded; the
+    system reads either form with LoadImage/LoadBitmap. Palette and header otherwise stay
+    exactly as the uncompressed file has them."""
+    buffer = io.BytesIO()
+    image.save(buffer, "BMP")
+    plain = buffer.getvalue()
+    os.makedirs(os.path.dirname(uncompressed_path), exist_ok=True)
+    with open(uncompressed_path, "wb") as out:
+        out.write(plain)
+    pixels_at = struct.unpack_from("<I", plain, 10)[0]
+    info = bytearray(plain[14:pixels_at])  # BITMAPINFOHEADER and palette
+    if struct.unpack_from("<H", info, 14)[0] != 8:
+        raise ValueError(path + ": not 8 bits per pixel")
+    encoded = rle8(bottom_up_rows(image))
+    if len(encoded) >= len(plain) - pixels_at:
+        data = plain
+    else:
+        struct.pack_into("<II", info, 16, BI_RLE8, len(encoded))  # biCompression, biSizeImage
+        body = bytes(info) + encoded
+        data = b"BM" + struct.pack("<IHHI", 14 + len(body), 0, 0, 14 + len(info)) + body
+    with open(path, "wb") as out:
+        out.write(data)
+
+
 def finish(image, width, height, path):
     small = image.resize((width, height), Image.LANCZOS)
-    small.convert("P", palette=Image.ADAPTIVE, colors=256).save(path, "BMP")
+    picture = small.convert("P", palette=Image.ADAPTIVE, colors=256)
+    folder, name = os.path.split(path)
+    save_bitmap(picture, path, os.path.join(folder, "uncompressed", name))
 
 
 # -- the screens ------------------------------------------------------------------------------
@@ -405,8 +492,11 @@ def splash_picture(t, width, height, reveal=1.0, with_text=True):
              mix(NAVY, (190, 212, 245), fade), "light")
         text(draw, (x, cy + height * 0.15), t["tagline"], height * 0.038,
              mix(NAVY, (210, 222, 245), fade))
-        draw.rectangle([s(x), s(cy + height * 0.13), s(x + 60 * fade + 1),
-                        s(cy + height * 0.13 + 2)], fill=GOLD)
+        # the gold rule under the name grows with the fade; before the fade starts there is
+        # none at all (a rule one pixel long showed as a stray dot in the first frames)
+        if fade > 0:
+            draw.rectangle([s(x), s(cy + height * 0.13), s(x + 61 * fade),
+                            s(cy + height * 0.13 + 2)], fill=GOLD)
     return image
 
 
@@ -419,21 +509,23 @@ def draw_splash(t, path):
 
 
 # -- the splash clip --------------------------------------------------------------------------
-def write_avi(path, frames, microseconds_per_frame):
-    """Uncompressed 8-bit DIB frames with one palette: what the animation control plays."""
+def write_avi(path, frames, microseconds_per_frame, compress=True):
+    """8-bit DIB frames with one palette, each a whole picture (no deltas from the frame
+    before): what the animation control plays. compress: every frame BI_RLE8 encoded, as the
+    control accepts besides uncompressed frames."""
     width, height = frames[0].size
     palette = frames[0].getpalette()[:768]
     palette += [0] * (768 - len(palette))
     stride = (width + 3) & ~3
     frame_bytes = []
     for frame in frames:
-        rows = []
-        raw = frame.tobytes()
-        for y in range(height - 1, -1, -1):  # DIBs are stored bottom-up
-            row = raw[y * width:(y + 1) * width]
-            rows.append(row + b"\0" * (stride - width))
-        frame_bytes.append(b"".join(rows))
-    size = stride * height
+        rows = bottom_up_rows(frame)
+        if compress:
+            frame_bytes.append(rle8(rows))
+        else:
+            frame_bytes.append(b"".join(row + b"\0" * (stride - width) for row in rows))
+    # the largest frame: the control reads whole frames into a buffer of this size
+    size = max(len(data) for data in frame_bytes)
 
     def chunk(fourcc, data):
         pad = b"\0" if len(data) % 2 else b""
@@ -443,12 +535,13 @@ def write_avi(path, frames, microseconds_per_frame):
         return b"LIST" + struct.pack("<I", len(data) + 4) + kind + data
 
     count = len(frames)
+    handler, compression = (b"RLE ", BI_RLE8) if compress else (b"DIB ", BI_RGB)
     avih = struct.pack("<14I", microseconds_per_frame, size * 1000000 // microseconds_per_frame,
                        0, 0x10, count, 0, 1, size, width, height, 0, 0, 0, 0)
-    strh = b"vids" + b"DIB " + struct.pack("<IHHIIIIIIIIhhhh", 0, 0, 0, 0, 1,
+    strh = b"vids" + handler + struct.pack("<IHHIIIIIIIIhhhh", 0, 0, 0, 0, 1,
                                            1000000 // microseconds_per_frame, 0, count, size,
                                            0xFFFFFFFF, 0, 0, 0, width, height)
-    bih = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, size, 0, 0, 256, 0)
+    bih = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, compression, size, 0, 0, 256, 0)
     rgbquads = b"".join(bytes((palette[i * 3 + 2], palette[i * 3 + 1], palette[i * 3], 0))
                         for i in range(256))
     strl = listed(b"strl", chunk(b"strh", strh) + chunk(b"strf", bih + rgbquads))
@@ -457,7 +550,7 @@ def write_avi(path, frames, microseconds_per_frame):
     index = b""
     offset = 4  # entries count from the 'movi' fourcc
     for data in frame_bytes:
-        index += b"00db" + struct.pack("<III", 0x10, offset, len(data))
+        index += b"00db" + struct.pack("<III", 0x10, offset, len(data))  # every frame a key frame
         piece = chunk(b"00db", data)
         movi_data += piece
         offset += len(piece)
@@ -484,6 +577,8 @@ def draw_clip(path):
     palette = sheet.quantize(colors=256, method=Image.MEDIANCUT)
     frames = [frame.quantize(palette=palette, dither=Image.NONE) for frame in rgb]
     write_avi(path, frames, 100000)  # 10 frames a second, three seconds in all
+    stem, extension = os.path.splitext(path)
+    write_avi(stem + ".uncompressed" + extension, frames, 100000, compress=False)
 
 
 def main(argv):

@@ -4,6 +4,7 @@
 #include <oleauto.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "actions/kit_classes.h"
 #include "core/handles.h"
@@ -14,11 +15,14 @@ const char kMinimumComponentVersion[] = "4.0.0.3";
 
 namespace {
 
-std::wstring AnsiToWide(const char* text) {
+// The text in UTF-16, without its terminating NUL. A vector rather than std::wstring,
+// which would bring the run-time's whole wide-string code (about 35 KB) into setup.exe.
+std::vector<wchar_t> AnsiToWide(const char* text) {
     int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
     if (length <= 1) return {};
-    std::wstring wide(length - 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
+    std::vector<wchar_t> wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+    wide.pop_back();
     return wide;
 }
 
@@ -47,7 +51,7 @@ std::string GetComponentVersion(const char* libraryFileName) {
         return {};
 
     ScopedVariant fileName;
-    std::wstring wide = AnsiToWide(libraryFileName ? libraryFileName : "");
+    std::vector<wchar_t> wide = AnsiToWide(libraryFileName ? libraryFileName : "");
     fileName.value.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     if (!fileName.value.bstrVal) return {};
     fileName.value.vt = VT_BSTR;

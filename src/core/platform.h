@@ -2,6 +2,7 @@
 // with the Win32 calls named below; the host build with equivalents for code page 1252.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -35,6 +36,11 @@ std::string WideToAnsi(const wchar_t* wide);
 
 // GetUserDefaultLangID: primary language in the low 10 bits, sub-language above.
 std::uint16_t UserDefaultLangId();
+
+// vsnprintf with the C99 result: the length of the whole text, whether it fit or not
+// (negative for a bad format); the text is cut to the buffer and always ends with a NUL.
+// The win32 build formats with the system's C run-time.
+int FormatV(char* buffer, std::size_t size, const char* format, std::va_list args);
 
 // GetFileAttributesA; kInvalidFileAttributes when the path does not exist.
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;

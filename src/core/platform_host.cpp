@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <map>
 #include <vector>
 
@@ -134,6 +135,10 @@ std::string WideToAnsi(const wchar_t* wide) {
 }
 
 std::uint16_t UserDefaultLangId() { return LangId(); }
+
+int FormatV(char* buffer, std::size_t size, const char* format, std::va_list args) {
+    return std::vsnprintf(buffer, size, format, args);
+}
 
 std::uint32_t FileAttributes(const std::string& path) {
     auto fake = FakeAttributes().find(UpperCase(path));

@@ -1,6 +1,7 @@
 // The platform operations of the portable core, over the Win32 calls.
 #include <windows.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "core/module_state.h"
@@ -65,6 +66,21 @@ std::string WideToAnsi(const wchar_t* wide) {
 
 std::uint16_t UserDefaultLangId() {
     return GetUserDefaultLangID();
+}
+
+// The C run-time's own _vsnprintf rather than MinGW's C99 printf, which would add about
+// 25 KB of formatting and floating-point code for the strings and integers formatted here.
+// _vsnprintf gives -1 and no NUL when the text does not fit; _vscprintf the length needed.
+int FormatV(char* buffer, std::size_t size, const char* format, std::va_list args) {
+    std::va_list again;
+    va_copy(again, args);
+    int written = size ? _vsnprintf(buffer, size, format, args) : -1;
+    if (written < 0 || static_cast<std::size_t>(written) >= size) {
+        written = _vscprintf(format, again);
+        if (size) buffer[size - 1] = '\0';
+    }
+    va_end(again);
+    return written;
 }
 
 std::uint32_t FileAttributes(const std::string& path) {

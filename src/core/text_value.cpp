@@ -35,7 +35,7 @@ std::string FormatText(TextValue& target, const char* format, ...) {
         std::string buffer(size, '\0');
         va_list args;
         va_start(args, format);
-        int written = std::vsnprintf(&buffer[0], size, format, args);
+        int written = platform::FormatV(&buffer[0], size, format, args);
         va_end(args);
         if (written < 0) break;
         if (static_cast<std::size_t>(written) < size) {

@@ -1,10 +1,10 @@
 #include "setup/install_rights.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "core/handles.h"
 #include "core/result_codes.h"
+#include "core/text_value.h"
 
 namespace {
 
@@ -37,21 +37,21 @@ std::int32_t CheckKeyWritable(HKEY root, const char* subkey) {
 std::int32_t ProbeFolderWritable(const char* folder) {
     std::int32_t result = SETUP_E_FOLDER_ACCESS;
     for (unsigned number = kFirstProbeNumber; number <= kLastProbeNumber; ++number) {
-        char name[MAX_PATH];
-        int length = std::snprintf(name, sizeof name, "%s\\bw%x.zpm", folder, number);
+        TextValue probeName;
+        std::string name = FormatText(probeName, "%s\\bw%x.zpm", folder, number);
         // A folder whose probe name does not fit cannot be probed: counted as not writable.
-        if (length < 0 || length >= static_cast<int>(sizeof name)) return SETUP_E_FOLDER_ACCESS;
+        if (name.size() >= MAX_PATH) return SETUP_E_FOLDER_ACCESS;
 
-        UniqueFile existing(CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFile existing(CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (existing) continue;  // the name is taken by someone else's file
         if (GetLastError() != ERROR_FILE_NOT_FOUND) continue;
 
-        UniqueFile probe(CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFile probe(CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (probe) {
             probe.reset();
-            DeleteFileA(name);
+            DeleteFileA(name.c_str());
             result = 0;
         }
         break;  // the first free name decides, created or not

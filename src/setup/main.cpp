@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "core/module_state.h"
@@ -24,6 +25,16 @@ void RunSetup(const char* commandLine) {
 }
 
 }  // namespace
+
+// The run-time's default answer to an exception nobody catches prints its demangled type
+// on the console, which a window program does not have; it also brings the whole C++
+// demangler (about 45 KB) into setup.exe. RunAndReportResult catches every exception of the
+// run, so this only ends a process that is already lost, as std::abort does.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+}  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Before anything can load a library by name.

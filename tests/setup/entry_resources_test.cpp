@@ -128,6 +128,82 @@ TEST_F(ProgramResources, CarriesTheEnglishScreens) {
         EXPECT_NE(nullptr, FindResourceA(program, MAKEINTRESOURCEA(id), RT_BITMAP)) << id;
 }
 
+// The pixels of a bitmap as 32-bit colours, top row first, read back from the system.
+std::vector<DWORD> Pixels(HBITMAP bitmap, int& width, int& height) {
+    BITMAP info = {};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return {};
+    width = info.bmWidth;
+    height = info.bmHeight;
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    HDC screen = GetDC(nullptr);
+    int rows = GetDIBits(screen, bitmap, 0, height, pixels.data(), &format, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (rows != height) pixels.clear();
+    return pixels;
+}
+
+// Every background is carried run-length encoded, and the system's own loader turns it
+// into exactly the pixels of the same picture stored uncompressed (drawn with it at build
+// time), in the program and in each language library.
+TEST(CarriedBitmaps, LoadAsTheirUncompressedPictures) {
+    const struct {
+        const char* module;
+        const char* art;
+    } modules[] = {
+        {"src\\setup\\setup.exe", "en"},
+        {"lang\\ortk_en.dll", "en"},
+        {"lang\\ortk_fr.dll", "fr"},
+    };
+    const struct {
+        int id;
+        const char* file;
+    } pictures[] = {
+        {224, "splash.bmp"}, {236, "license.bmp"}, {246, "confirm_exit.bmp"},
+        {247, "welcome.bmp"}, {250, "progress.bmp"},
+    };
+    for (const auto& m : modules) {
+        HMODULE module = LoadLibraryExA(BuildPath(m.module).c_str(), nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(nullptr, module) << m.module;
+        for (const auto& p : pictures) {
+            SCOPED_TRACE(testing::Message() << m.module << " bitmap " << p.id);
+            HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(p.id), RT_BITMAP);
+            ASSERT_NE(nullptr, found);
+            auto header = static_cast<const BITMAPINFOHEADER*>(
+                LockResource(LoadResource(module, found)));
+            EXPECT_EQ(static_cast<DWORD>(BI_RLE8), header->biCompression);
+            // Windows reads a compressed bitmap only as far as biSizeImage says.
+            DWORD colours = header->biClrUsed ? header->biClrUsed : 256;
+            EXPECT_EQ(header->biSize + colours * sizeof(RGBQUAD) + header->biSizeImage,
+                      SizeofResource(module, found));
+
+            std::string file = BuildPath("resources\\screens\\") + m.art +
+                               "\\uncompressed\\" + p.file;
+            HBITMAP carried = static_cast<HBITMAP>(
+                LoadImageA(module, MAKEINTRESOURCEA(p.id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+            HBITMAP plain = static_cast<HBITMAP>(
+                LoadImageA(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+            int width = 0, height = 0, plainWidth = -1, plainHeight = -1;
+            std::vector<DWORD> a = Pixels(carried, width, height);
+            std::vector<DWORD> b = Pixels(plain, plainWidth, plainHeight);
+            EXPECT_EQ(plainWidth, width);
+            EXPECT_EQ(plainHeight, height);
+            EXPECT_FALSE(a.empty());
+            EXPECT_TRUE(a == b) << "decoded pixels differ from " << file;
+            if (carried) DeleteObject(carried);
+            if (plain) DeleteObject(plain);
+        }
+        FreeLibrary(module);
+    }
+}
+
 TEST_F(ProgramResources, ManifestAsksForHighestRightsWithoutVisualStyles) {
     std::string manifest = Manifest();
     ASSERT_FALSE(manifest.empty());

@@ -6,11 +6,11 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "actions/process_finder.h"
+#include "core/handles.h"
 #include "core/text_value.h"
 #include "setup/package_worker.h"
 
@@ -149,26 +149,29 @@ const char kSamplePackage[] = "..\\..\\package\\OrvalisKit.exe";
 class PackageWatcher {
 public:
     explicit PackageWatcher(std::string path)
-        : path_(std::move(path)), thread_([this] { Watch(); }) {}
+        : path_(std::move(path)), thread_(CreateThread(nullptr, 0, &Watch, this, 0, nullptr)) {}
     ~PackageWatcher() {
         stop_ = true;
-        thread_.join();
+        if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
     }
     bool SawIt() const { return seen_; }
 
 private:
-    void Watch() {
+    // A Win32 thread: the C++ library of the Windows build has no std::thread.
+    static DWORD WINAPI Watch(LPVOID parameter) {
+        auto* self = static_cast<PackageWatcher*>(parameter);
         ProcessFinder finder;
         Sleep(1000);
-        while (!stop_) {
-            if (finder.FindProcess(path_.c_str(), 0)) seen_ = true;
+        while (!self->stop_) {
+            if (finder.FindProcess(self->path_.c_str(), 0)) self->seen_ = true;
             Sleep(300);
         }
+        return 0;
     }
     std::string path_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> seen_{false};
-    std::thread thread_;
+    UniqueHandle thread_;
 };
 
 struct PackageRunCase {

@@ -1,0 +1,347 @@
+#!/usr/bin/python3
+"""make bench: the set-up beside an NSIS 3 installer of the same job and a program that only
+shows one window, measured in one run under Wine and Xvfb, each in fresh prefixes.
+
+  bench.py [--build build/win32] [--disc DIR] [--run-disc DIR] [--starts 5] [--idle 200]
+           [--seconds 30]
+
+Prints sizes, the median time from start to the first window, the CPU that the installer
+process and the prefix's wineserver use over 10 s while a package runs (also with idle
+processes in the prefix), and the installer's peak resident memory, with ratios. The machine
+is seldom quiet: the ratios say more than the absolute figures. Sizes are the 32-bit
+product's. Where the kernel runs no 32-bit programs, the running figures come from 64-bit
+builds of all three (--run-disc: the 64-bit build's disc) under Wine's 64-bit loader.
+"""
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(HERE)), "tests", "e2e"))
+import winetest  # noqa: E402
+
+TICKS = os.sysconf("SC_CLK_TCK")
+SAMPLE_PACKAGE_KEY = r"HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisToolKit\SamplePackage"
+CPU_WINDOW = 10.0
+
+
+# -- what gets measured ---------------------------------------------------------------------
+def build_nsis(work, source_disc, disc, amd64=False):
+    """The NSIS installer, in a copy of the disc beside setup.exe."""
+    licences = os.path.join(work, "licences")
+    os.makedirs(licences, exist_ok=True)
+    for lang in ("en", "fr"):
+        with open(os.path.join(source_disc, "licence", f"license_{lang}.txt"), "rb") as f:
+            text = f.read().decode("cp1252")
+        with open(os.path.join(licences, f"license_{lang}.txt"), "wb") as f:
+            f.write(b"\xef\xbb\xbf" + text.encode("utf-8"))
+    out = os.path.join(disc, "nsis-setup.exe")
+    subprocess.run(["makensis", "-V2", f"-DLICENCES={licences}", f"-DOUT={out}"] +
+                   (["-DAMD64"] if amd64 else []) + [os.path.join(HERE, "orvalis_nsis.nsi")],
+                   check=True,
+                   env=dict(os.environ, LC_ALL="C.UTF-8"))
+    return out
+
+
+def build_one_window(work, cpu="i686"):
+    out = os.path.join(work, cpu, "one_window.exe")
+    os.makedirs(os.path.dirname(out), exist_ok=True)
+    subprocess.run([f"{cpu}-w64-mingw32-gcc-win32", "-Os", "-s", "-mwindows", "-o", out,
+                    os.path.join(HERE, "one_window.c")], check=True)
+    return out
+
+
+def processes_with(text):
+    """Linux pids whose command line contains text (Wine shows the Windows program there)."""
+    found = []
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                if text.encode() in f.read():
+                    found.append(int(pid))
+        except OSError:
+            pass
+    return found
+
+
+def wineserver_of(prefix):
+    for pid in processes_with("wineserver"):
+        try:
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                if ("WINEPREFIX=" + prefix.path).encode() + b"\0" in f.read() + b"\0":
+                    return pid
+        except OSError:
+            pass
+    return None
+
+
+def cpu_ticks(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return int(fields[11]) + int(fields[12])  # utime + stime
+    except (OSError, IndexError, TypeError):
+        return 0
+
+
+def peak_memory_kb(pid):
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
+
+
+def visible_windows(display):
+    """X windows on the screen (the set-up's hidden main window sits off its corner)."""
+    shown = set()
+    for window in winetest.find_windows(display, "."):
+        try:
+            x, y, w, h = winetest.window_geometry(display, window)
+        except RuntimeError:
+            continue
+        if x > -900:
+            shown.add(window)
+    return shown
+
+
+def start_times(program, cwd, starts):
+    """Seconds from starting the program to its first window, each start in the same warm
+    prefix (its wineserver kept running), the program ended after each."""
+    times = []
+    with winetest.Display() as display, winetest.Prefix(display=display) as prefix:
+        subprocess.run(["wineserver", "-p"], env=prefix.env(), check=True)
+        prefix.run(["cmd", "/c", "exit"], timeout=120)  # the prefix's first start is slower
+        for _ in range(starts):
+            before = visible_windows(display)
+            began = time.monotonic()
+            proc = prefix.start([program], cwd=cwd)
+            while time.monotonic() - began < 60 and proc.poll() is None:
+                if visible_windows(display) - before:
+                    times.append(time.monotonic() - began)
+                    break
+                time.sleep(0.02)
+            proc.kill()
+            proc.wait()
+            time.sleep(0.5)
+    return times
+
+
+class Sampler:
+    """CPU of a process and the prefix's wineserver over a window of time; peak memory."""
+
+    def __init__(self, pid, prefix):
+        self.pid, self.prefix, self.peak = pid, prefix, 0
+
+    def watch(self, seconds, until_exit=None):
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            self.peak = max(self.peak, peak_memory_kb(self.pid))
+            if until_exit is not None and until_exit.poll() is not None:
+                return
+            time.sleep(0.25)
+
+    def cpu_percent(self):
+        server = wineserver_of(self.prefix)
+        first = cpu_ticks(self.pid) + (cpu_ticks(server) if server else 0)
+        began = time.monotonic()
+        self.watch(CPU_WINDOW)
+        last = cpu_ticks(self.pid) + (cpu_ticks(server) if server else 0)
+        return 100.0 * (last - first) / TICKS / (time.monotonic() - began)
+
+
+def start_idle(prefix, one_window, count):
+    procs = [prefix.start([one_window, "idle"]) for _ in range(count)]
+    end = time.monotonic() + 300
+    while len(processes_with("one_window.exe")) < count and time.monotonic() < end:
+        time.sleep(1)
+    time.sleep(2)
+    return procs
+
+
+def wait_package(timeout=60):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        if processes_with("OrvalisKit.exe"):
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def while_package_runs(proc, prefix, seconds, idlers):
+    """CPU over CPU_WINDOW seconds once the package runs, then peak memory of the whole run."""
+    sampler = Sampler(proc.pid, prefix)
+    if not wait_package():
+        raise RuntimeError("the installer did not start the package")
+    time.sleep(1)
+    cpu = sampler.cpu_percent()
+    sampler.watch(seconds + 30, until_exit=proc)
+    for p in idlers:
+        p.kill()
+    return cpu, sampler.peak
+
+
+def first_new_window(display, before, timeout=60):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        new = visible_windows(display) - before
+        if new:
+            return max(new)
+        time.sleep(0.1)
+    raise TimeoutError("no window")
+
+
+def our_run(disc, seconds, idle, one_window):
+    """setup.exe driven through its screens as a user would."""
+    from e2e_support import SetupRun, go_through
+    with SetupRun("bench", log=False, browser_is_recorder=False) as run:
+        run.disc = disc
+        run.package_mode("long", seconds=seconds)
+        run.apply_registry()
+        idlers = start_idle(run.prefix, one_window, idle) if idle else []
+        proc = run.start()
+        go_through(run)
+        return while_package_runs(proc, run.prefix, seconds, idlers)
+
+
+def nsis_run(disc, installer, seconds, idle, one_window):
+    with winetest.Display() as display, winetest.Prefix(display=display) as prefix:
+        prefix.reg_add(SAMPLE_PACKAGE_KEY, "Mode", "long")
+        prefix.reg_add(SAMPLE_PACKAGE_KEY, "Seconds", seconds, kind="REG_DWORD")
+        idlers = start_idle(prefix, one_window, idle) if idle else []
+        before = visible_windows(display)
+        proc = prefix.start([installer], cwd=disc)
+        window = first_new_window(display, before)
+        for _ in range(2):  # Next on the welcome page, I Agree on the licence page
+            time.sleep(1.5)
+            winetest.key(display, "Return", window)
+        return while_package_runs(proc, prefix, seconds, idlers)
+
+
+def one_window_run(program):
+    """CPU and memory of a program that only shows its window."""
+    with winetest.Display() as display, winetest.Prefix(display=display) as prefix:
+        before = visible_windows(display)
+        proc = prefix.start([program])
+        sampler = Sampler(proc.pid, prefix)
+        first_new_window(display, before)
+        time.sleep(1)
+        cpu = sampler.cpu_percent()
+        proc.kill()
+        return cpu, sampler.peak
+
+
+# -- the table ----------------------------------------------------------------------------------
+def ratio(a, b):
+    if a is None or b in (None, 0):
+        return ""
+    return f"{a / b:.2f}"
+
+
+def row(name, ours, nsis, one, unit):
+    def show(v):
+        if v is None:
+            return "n/a"
+        return unit(v)
+    return f"| {name} | {show(ours)} | {show(nsis)} | {ratio(ours, nsis)} | {show(one)} |"
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default=winetest.build_dir())
+    parser.add_argument("--disc")
+    parser.add_argument("--run-disc")
+    parser.add_argument("--starts", type=int, default=5)
+    parser.add_argument("--idle", type=int, default=200)
+    parser.add_argument("--seconds", type=int, default=30)
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    os.environ["ORTK_BUILD_DIR"] = build
+    source_disc = os.path.abspath(args.disc or os.path.join(build, "disc"))
+
+    work = tempfile.mkdtemp(prefix="bench-", dir=build)
+    try:
+        disc = os.path.join(work, "disc")
+        shutil.copytree(source_disc, disc)
+        nsis = build_nsis(work, source_disc, disc)
+        one = build_one_window(work)
+
+        def size(*names):
+            return sum(os.path.getsize(os.path.join(disc, n)) for n in names)
+        kb = lambda v: f"{v:,}"  # noqa: E731
+        lines = [
+            "| Figure | This set-up | NSIS equivalent | Ratio | One window |",
+            "|---|---|---|---|---|",
+            row("`setup.exe` bytes", size("setup.exe"), os.path.getsize(nsis),
+                os.path.getsize(one), kb),
+            row("with its English resource library", size("setup.exe", "lang/ortk_en.dll"),
+                os.path.getsize(nsis), None, kb),
+            row("with both libraries and the splash clip",
+                size("setup.exe", "lang/ortk_en.dll", "lang/ortk_fr.dll", "splash.avi"),
+                os.path.getsize(nsis), None, kb),
+        ]
+        try:
+            arch = winetest.wine_arch()
+            winetest.ensure_template()
+            runnable, reason = True, ""
+        except Exception as error:  # no Wine that runs these programs here
+            runnable, reason = False, str(error)
+        run_disc, run_nsis, run_one = disc, nsis, one
+        if runnable and arch == "win64":
+            run_disc = os.path.join(work, "run-disc")
+            shutil.copytree(os.path.abspath(args.run_disc or os.path.join(
+                os.path.dirname(build), "win64", "disc")), run_disc)
+            run_nsis = build_nsis(work, source_disc, run_disc, amd64=True)
+            run_one = build_one_window(work, "x86_64")
+        setup = os.path.join(run_disc, "setup.exe")
+        if runnable:
+            starts = {name: start_times(program, run_disc, args.starts)
+                      for name, program in (("ours", setup), ("nsis", run_nsis), ("one", run_one))}
+            median = {k: statistics.median(v) if v else None for k, v in starts.items()}
+            ours_cpu, ours_peak = our_run(run_disc, args.seconds, 0, run_one)
+            nsis_cpu, nsis_peak = nsis_run(run_disc, run_nsis, args.seconds, 0, run_one)
+            ours_idle, _ = our_run(run_disc, args.seconds, args.idle, run_one)
+            nsis_idle, _ = nsis_run(run_disc, run_nsis, args.seconds, args.idle, run_one)
+            one_cpu, one_peak = one_window_run(run_one)
+            sec = lambda v: f"{v:.2f} s"  # noqa: E731
+            pct = lambda v: f"{v:.1f} % of a core"  # noqa: E731
+            mb = lambda v: f"{v / 1024:.1f} MB"  # noqa: E731
+            lines += [
+                row(f"start to first window, median of {args.starts}", median["ours"],
+                    median["nsis"], median["one"], sec),
+                row("CPU of installer + wineserver while a package runs", ours_cpu, nsis_cpu,
+                    one_cpu, pct),
+                row(f"the same with {args.idle} idle processes in the prefix", ours_idle,
+                    nsis_idle, None, pct),
+                row("peak resident memory", ours_peak, nsis_peak, one_peak, mb),
+            ]
+            lines.append("")
+            lines.append("starts (s): " + "; ".join(
+                f"{k} " + " ".join(f"{t:.2f}" for t in v) for k, v in starts.items()))
+            lines.append("One window: CPU while it only shows its window.")
+            if arch == "win64":
+                lines.append("Start, CPU and memory: 64-bit builds of all three under wine64 "
+                             "(this kernel runs no 32-bit programs).")
+        else:
+            lines.append("")
+            lines.append("Start, CPU and memory not measured: Wine cannot run here (" +
+                         reason.splitlines()[-1][:160] + ").")
+        print("\n".join(lines))
+        return 0
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
