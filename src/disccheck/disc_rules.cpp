@@ -197,7 +197,9 @@ std::vector<std::string> LicenceByteProblems(const std::string& bytes) {
 
 bool LooksLikeUtf8(const std::string& bytes) {
     bool multiByte = false;
-    for (std::size_t i = 0; i < bytes.size();) {
+    // A byte-order mark is reported on its own; the text after it decides.
+    std::size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    for (std::size_t i = start; i < bytes.size();) {
         unsigned char c = static_cast<unsigned char>(bytes[i]);
         std::size_t extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 9;
         if (extra == 9 || c == 0xC0 || c == 0xC1) return false;

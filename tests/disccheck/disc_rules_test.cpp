@@ -130,6 +130,7 @@ TEST(DiscRules, LicenceBytes) {
         {std::string(kLicenceLimit, 'a'), {}, false, std::string::npos},
         {std::string(kLicenceLimit + 1, 'a'), {"61440 bytes"}, false, std::string::npos},
         {"\xEF\xBB\xBFLicence", {"UTF-8 byte-order mark"}, false, std::string::npos},
+        {"\xEF\xBB\xBFLicence \xC3\xA9", {"UTF-8 byte-order mark"}, true, std::string::npos},
         {"\xFF\xFEL\0i\0", {"UTF-16"}, false, std::string::npos},
         {std::string("Lic\0ence", 8), {"offset 3"}, false, std::string::npos},
         {"Licence \xC3\xA9t\xC3\xA9", {}, true, std::string::npos},
@@ -183,7 +184,7 @@ TEST(DiscRules, ClosestNamesAndMisspellings) {
         bool misspelt;
     } cases[] = {
         {"LICENCE", "LICENSE", true},   {"license", "LICENSE", true}, {"PACKGE", "PACKAGE", true},
-        {"RESSOURCEDLL", "RESOURCEDLL", true}, {"COMMENT", "LICENSE", false}, {"KY", "KEY", false},
+        {"RESSOURCEDLL", "RESOURCEDLL", true}, {"COMMENT", "KEY", false}, {"KY", "KEY", false},
         {"FIRST_VISIT", "FIRSTVISIT", true},
     };
     for (const Case& c : cases) {

@@ -213,7 +213,8 @@ TEST(RegistryScript, KeysValuesAndRefusedLines) {
         {"REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\V]\r\n\"A\"=\"x \\\"q\\\"\"\r\n"
          "\"B\"=dword:00000001\r\n@=\"d\"\r\n\"C\"=hex:01,02,\\\r\n  03\r\n\"D\"=hex(2):41,00\r\n\"E\"=-\r\n",
          true, {"HKEY_LOCAL_MACHINE\\Software\\V: A,B,@,C,D,E"}, {}},
-        {"\r\n; comment first\r\nREGEDIT4\r\n[-hkey_classes_root\\.orv]\r\n", true, {"-hkey_classes_root\\.orv: "}, {}},
+        {"\r\nREGEDIT4\r\n; comment\r\n[-hkey_classes_root\\.orv]\r\n", true, {"-hkey_classes_root\\.orv: "}, {}},
+        {"; comment first\r\nREGEDIT4\r\n[HKEY_USERS\\V]\r\n", false, {}, {}},
         {utf16Script, true, {"HKEY_CURRENT_USER\\U: n"}, {}},
         {"REGEDIT5\r\n[HKEY_LOCAL_MACHINE\\X]\r\n", false, {}, {}},
         {"", false, {}, {}},
