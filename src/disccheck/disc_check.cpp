@@ -128,17 +128,17 @@ bool DiscChecker::Run(std::string& why) {
         return false;
     }
     probe_ = Simulate(0x0409);
-    if (!probe_->description->rootNode || probe_->description->rootNode->Children().empty()) {
+    const XmlNode* root = probe_->description->rootNode;
+    if (!root || (root->Children().empty() && root->Attributes().empty())) {
         why = std::string(kDescriptionName) + ": cannot be read as XML";
         return false;
     }
     report_.disc = folder_;
 
     for (const User& user : UsersToShow()) ShowUser(user);
-    const XmlNode& root = *probe_->description->rootNode;
-    CheckNamedFiles(root, true);
-    CheckErrorPages(root);
-    CheckNames(root, true);
+    CheckNamedFiles(*root, true);
+    CheckErrorPages(*root);
+    CheckNames(*root, true);
     CheckLanguageKeys();
     CheckLibraries();
     CheckRegistryScripts();
@@ -279,7 +279,8 @@ void DiscChecker::CheckUsedFile(const std::string& what, const std::string& name
 // without one.
 std::string DiscChecker::ClipFor(const SetupDescription& d, const std::string& user) {
     const XmlNode* owners[] = {d.selectedNode, d.rootNode};
-    std::vector<std::string> failed;
+    std::vector<std::pair<std::string, std::string>> failed;  // clip, why
+    std::string played;
     for (const XmlNode* owner : owners) {
         if (!owner || !owner->FindAttribute("AVI")) continue;
         std::string value = Attribute(*owner, "AVI");
@@ -287,19 +288,24 @@ std::string DiscChecker::ClipFor(const SetupDescription& d, const std::string& u
         std::string path = network ? value : Resolve(value);
         usedFiles_.insert(LowerPath(path));
         std::optional<std::string> bytes = IsFile(path) ? ReadWholeFile(path) : std::nullopt;
-        std::string problem = bytes ? ReadClipFacts(*bytes).problem : std::string("missing");
-        if (network) problem = "a network path, off the disc";
+        ClipFacts facts = bytes ? ReadClipFacts(*bytes) : ClipFacts{};
+        std::string problem = network ? "a network path, off the disc" : bytes ? facts.problem : "missing";
         if (problem.empty()) {
-            for (const std::string& f : failed) {
-                report_.Add(Severity::Warning, "clip", f, "does not play for " + user + "; the root element's clip does");
-            }
-            ClipFacts facts = ReadClipFacts(*bytes);
-            return value + " (" + std::to_string(facts.width) + " x " + std::to_string(facts.height) + ", " +
-                   std::to_string(facts.frames) + " frames, " + CompressionName(facts.compression) + ")";
+            played = value + " (" + std::to_string(facts.width) + " x " + std::to_string(facts.height) + ", " +
+                     std::to_string(facts.frames) + " frames, " + CompressionName(facts.compression) + ")";
+            break;
         }
-        report_.Add(Severity::Error, "clip", value, problem);
-        failed.push_back(value);
+        failed.push_back({value, problem});
     }
+    // A section's clip that fails while the root element's plays only loses its own clip.
+    for (const auto& f : failed) {
+        if (played.empty()) {
+            report_.Add(Severity::Error, "clip", f.first, f.second);
+        } else {
+            report_.Add(Severity::Warning, "clip", f.first, f.second + "; " + user + " get the root element's clip");
+        }
+    }
+    if (!played.empty()) return played;
     return failed.empty() ? "still picture 224 (no clip named)" : "still picture 224 (no clip plays)";
 }
 
@@ -319,22 +325,19 @@ void DiscChecker::CheckLicence(const std::string& name, std::uint16_t langId, co
     std::string shown = bytes->substr(0, std::min(bytes->size(), kLicenceLimit));
     shown = shown.substr(0, shown.find('\0'));
     std::string where = " (code page " + std::to_string(codePage) + ", " + user + ")";
-    bool invalid = false;
     if (codePage == 1252) {
         std::size_t at = FirstUndefinedIn1252(shown);
         if (at != std::string::npos) {
             report_.Add(Severity::Error, "licence", name,
                         "byte " + Hex8(static_cast<unsigned char>(shown[at])).substr(8) + " at offset " +
                             std::to_string(at) + " is no character of the ANSI code page" + where);
-            invalid = true;
         }
     } else if (!shown.empty() &&
                MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, shown.data(), static_cast<int>(shown.size()),
                                    nullptr, 0) == 0) {
         report_.Add(Severity::Error, "licence", name, "holds bytes that are no text of the ANSI code page" + where);
-        invalid = true;
     }
-    if (!invalid && codePage != CP_UTF8 && LooksLikeUtf8(shown)) {
+    if (codePage != CP_UTF8 && LooksLikeUtf8(shown)) {
         report_.Add(Severity::Error, "licence", name,
                     "is UTF-8 text: its accented letters show as pairs of stray characters" + where);
     }
@@ -554,7 +557,9 @@ void DiscChecker::CheckLanguageKeys() {
 
 void DiscChecker::CheckLibraries() {
     for (const auto& library : libraries_) {
-        std::string name = library.first.substr(std::min(library.first.size(), folder_.size() + 1));
+        const std::string& path = library.first;
+        bool onDisc = LowerPath(path).compare(0, folder_.size() + 1, LowerPath(folder_ + "\\")) == 0;
+        std::string name = onDisc ? path.substr(folder_.size() + 1) : path;
         DataLibrary data(library.first);
         if (!data) {
             report_.Add(Severity::Error, "libraries", name, "cannot be loaded as a resource library");
