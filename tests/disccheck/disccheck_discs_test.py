@@ -214,7 +214,9 @@ def main():
         with winetest.Prefix() as prefix:
             def check(folder, *extra):
                 done = prefix.run([PROGRAM] + list(extra) + [winetest.to_windows_path(folder)], timeout=120)
-                return done.returncode, done.stdout.decode("cp1252"), done.stderr.decode("cp1252", "replace")
+                # The console program writes Windows line ends.
+                return (done.returncode, done.stdout.decode("cp1252").replace("\r\n", "\n"),
+                        done.stderr.decode("cp1252", "replace").replace("\r\n", "\n"))
 
             with results.case("sample_disc_passes"):
                 code, out, err = check(SAMPLE)
