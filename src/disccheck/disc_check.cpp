@@ -78,6 +78,7 @@ private:
     std::string ClipFor(const SetupDescription& d, const std::string& user);
     void CheckLicence(const std::string& name, std::uint16_t langId, const std::string& user);
     void CheckPackage(const std::string& name);
+    std::uint32_t SetupMachine() const;
     void CheckNamedFiles(const XmlNode& node, bool isRoot);
     void CheckErrorPages(const XmlNode& node);
     void CheckNames(const XmlNode& node, bool isRoot);
@@ -343,6 +344,17 @@ void DiscChecker::CheckLicence(const std::string& name, std::uint16_t langId, co
     }
 }
 
+// The processor the disc's set-up is built for (its PE machine field); a 32-bit x86 set-up
+// when the disc carries none yet.
+std::uint32_t DiscChecker::SetupMachine() const {
+    std::optional<std::string> setup = ReadWholeFile(folder_ + "\\setup.exe");
+    if (!setup || setup->size() < 0x40 || setup->compare(0, 2, "MZ") != 0) return 0x14C;
+    std::size_t pe = static_cast<unsigned char>((*setup)[0x3C]) | static_cast<unsigned char>((*setup)[0x3D]) << 8 |
+                     static_cast<unsigned char>((*setup)[0x3E]) << 16;
+    if (pe + 6 > setup->size() || setup->compare(pe, 4, std::string("PE\0\0", 4)) != 0) return 0x14C;
+    return static_cast<unsigned char>((*setup)[pe + 4]) | static_cast<unsigned char>((*setup)[pe + 5]) << 8;
+}
+
 // The package is a program the set-up can start; the set-up also waits for "_ISDel.exe"
 // in the package's folder.
 void DiscChecker::CheckPackage(const std::string& name) {
@@ -369,8 +381,9 @@ void DiscChecker::CheckPackage(const std::string& name) {
     std::uint32_t characteristics = u32(peOffset + 20) >> 16;
     if (characteristics & 0x2000) {
         report_.Add(Severity::Error, "package", name, "is a library, not a program");
-    } else if (machine != 0x14C) {
-        report_.Add(Severity::Error, "package", name, "is not a 32-bit x86 program: 32-bit Windows cannot start it");
+    } else if (machine != SetupMachine()) {
+        report_.Add(Severity::Error, "package", name,
+                    "is built for another processor than the set-up: where the set-up runs, it may not start");
     }
     std::string packageFolder = path.substr(0, path.rfind('\\'));
     bool cleanUp = IsFile(packageFolder + "\\_ISDel.exe");

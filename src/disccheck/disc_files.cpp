@@ -2,8 +2,7 @@
 
 namespace {
 
-// Known to the system from Windows Vista on; older systems refuse the flag with
-// ERROR_INVALID_PARAMETER and take LOAD_LIBRARY_AS_DATAFILE alone.
+// Known to the system from Windows Vista on.
 constexpr DWORD kLoadAsImageResource = 0x00000020;
 
 }  // namespace
@@ -35,9 +34,9 @@ bool IsFolder(const std::string& path) {
 
 DataLibrary::DataLibrary(const std::string& path) {
     HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | kLoadAsImageResource);
-    if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
-        module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }
+    // Older systems refuse the image flag; a checker of another bitness than the library
+    // may not map it as an image. The plain data file still yields every resource.
+    if (!module) module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     module_.reset(module);
 }
 

@@ -3,9 +3,8 @@
 message naming what is wrong, and a folder that cannot be read gives exit code 2.
 
 Broken discs come from one table: each row copies the sample disc (hard links) and breaks
-one thing. All rows run in one prefix, two at a time.
+one thing. All rows are checked by one run of the program, in one prefix.
 """
-import concurrent.futures
 import json
 import os
 import re
@@ -69,7 +68,8 @@ def resources(image):
     pe = struct.unpack_from("<I", image, 0x3C)[0]
     sections, optional_size = struct.unpack_from("<H", image, pe + 6)[0], struct.unpack_from("<H", image, pe + 20)[0]
     optional = pe + 24
-    rsrc_rva = struct.unpack_from("<I", image, optional + 96 + 2 * 8)[0]
+    directories = 112 if struct.unpack_from("<H", image, optional)[0] == 0x20B else 96  # PE32+ or PE32
+    rsrc_rva = struct.unpack_from("<I", image, optional + directories + 2 * 8)[0]
     table = optional + optional_size
     spans = [struct.unpack_from("<IIII", image, table + 40 * i + 8) for i in range(sections)]
 
@@ -212,8 +212,10 @@ def main():
     work = tempfile.mkdtemp(prefix="disccheck-", dir=BUILD)
     try:
         with winetest.Prefix() as prefix:
-            def check(folder, *extra):
-                done = prefix.run([PROGRAM] + list(extra) + [winetest.to_windows_path(folder)], timeout=120)
+            def check(*args):
+                """Runs the program on folders (and options, passed as they are)."""
+                line = [a if a.startswith("--") else winetest.to_windows_path(a) for a in args]
+                done = prefix.run([PROGRAM] + line, timeout=240)
                 # The console program writes Windows line ends.
                 return (done.returncode, done.stdout.decode("cp1252").replace("\r\n", "\n"),
                         done.stderr.decode("cp1252", "replace").replace("\r\n", "\n"))
@@ -225,27 +227,39 @@ def main():
                              "ORTK.REG: writes HKEY_LOCAL_MACHINE\\Software\\VORDA\\OrvalisTOOLKit\\Settings",
                              "0 error(s)"]:
                     assert part in out, (part, out)
-                code, out, err = check(SAMPLE, "--json")
+                code, out, err = check("--json", SAMPLE)
                 report = json.loads(out)
                 assert code == 0 and report["errors"] == 0, out
                 assert any(u["user"] == "all others" for u in report["users"]), out
 
-            def broken(row):
-                name, how, expected = row
+            # Every broken copy is made first, then checked in one run of the program: the
+            # reports come in the order of the folders, each opening with "Disc <folder>".
+            folders, failures = [], {}
+            for name, how, expected in BROKEN:
                 disc = os.path.join(work, name)
-                shutil.copytree(SAMPLE, disc, copy_function=os.link, symlinks=True)
-                how(disc)
-                code, out, err = check(disc)
-                shutil.rmtree(disc, ignore_errors=True)
-                return name, code, out, err, expected
-
-            with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
-                for name, code, out, err, expected in pool.map(broken, BROKEN):
-                    with results.case("broken_" + name):
-                        assert code == 1, f"exit {code}\n{out}{err}"
-                        errors = out.split("\nErrors\n", 1)[-1].split("\nWarnings\n", 1)[0]
-                        for part in expected:
-                            assert part in errors, f"{part!r} not among the errors:\n{out}"
+                try:
+                    shutil.copytree(SAMPLE, disc, copy_function=os.link, symlinks=True)
+                    how(disc)
+                    folders.append(disc)
+                except Exception as error:  # a row that cannot be built fails alone
+                    failures[name] = f"{type(error).__name__}: {error}"
+            code, out, err = check(*folders)
+            reports = {}
+            for report in re.split(r"\n(?=Disc )", "\n" + out)[1:]:
+                folder = report.split("\n", 1)[0][len("Disc "):]
+                reports[folder.rsplit("\\", 1)[-1]] = report
+            for name, how, expected in BROKEN:
+                with results.case("broken_" + name):
+                    assert name not in failures, failures.get(name)
+                    report = reports.get(name, "")
+                    assert re.search(r"\n[1-9]\d* error\(s\)", report), f"no error reported:\n{report}{err}"
+                    errors = report.split("\nErrors\n", 1)[-1].split("\nWarnings\n", 1)[0]
+                    for part in expected:
+                        assert part in errors, f"{part!r} not among the errors:\n{report}"
+            with results.case("broken_discs_exit_1"):
+                assert code == 1, f"exit {code}\n{err}"
+                code, out, err = check(folders[0])
+                assert code == 1 and "\nErrors\n  [" in out, (code, out, err)
 
             with results.case("unreadable_discs_give_2"):
                 empty = os.path.join(work, "empty")
@@ -254,11 +268,12 @@ def main():
                 os.makedirs(not_xml)
                 with open(os.path.join(not_xml, "cd_client.qxml"), "w") as f:
                     f.write("<CD_CLIENT><LANGUAGE")
-                for folder, why in [(os.path.join(work, "absent"), "not a folder"),
-                                    (empty, "cd_client.qxml: not on the disc"),
-                                    (not_xml, "cd_client.qxml: cannot be read as XML")]:
-                    code, out, err = check(folder)
-                    assert code == 2 and why in err, (folder, code, out, err)
+                code, out, err = check(os.path.join(work, "absent"), empty, not_xml, SAMPLE)
+                assert code == 2, (code, out, err)
+                for why in ["absent: not a folder", "cd_client.qxml: not on the disc",
+                            "cd_client.qxml: cannot be read as XML"]:
+                    assert why in err, (why, err)
+                assert out.count("Disc ") == 1, out  # the readable disc is still reported
                 code, out, err = check(SAMPLE, "--verbose")
                 assert code == 2 and "usage" in err, (code, err)
     finally:
