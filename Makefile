@@ -1,5 +1,7 @@
 # make check  - installs what is missing, builds both builds, runs every test.
-# make disc   - assembles the sample disc in $(BUILD)/win32/disc, also reachable as $(BUILD)/disc.
+# make disc   - assembles the sample disc in $(BUILD)/win32/disc, also reachable as $(BUILD)/disc,
+#               and checks it with disccheck.exe (fails on an error).
+# make check-disc DISC=folder - checks a disc folder of this machine (JSON=1 for JSON).
 # make demo   - runs the set-up from the sample disc under Wine.
 # make fuzz   - runs every fuzz target for FUZZ_SECONDS (clang, libFuzzer, ASan, UBSan).
 # make corpus - runs the broken-disc corpus (whole runs of the set-up under Wine).
@@ -16,7 +18,7 @@ WIN64 := $(BUILD)/win64
 # run 32-bit programs, the 64-bit build of the same sources. Asked once deps are installed.
 WINE_ARCH = $(shell $(PYTHON) tools/winetest.py --arch)
 
-.PHONY: all check deps host win32 win64 disc demo fuzz corpus bench clean
+.PHONY: all check deps host win32 win64 disc check-disc checker demo fuzz corpus bench clean
 FUZZ  := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := registry_record skin_layout version_number text_helpers setup_description
@@ -57,9 +59,21 @@ check: deps
 	$(PYTHON) tools/test-summary $(HOST) $$tested || status=1; \
 	exit $$status
 
-disc: win32
+disc: win32 checker
 	@cmake --build $(WIN32) --target disc
 	@ln -sfn win32/disc $(BUILD)/disc
+	@$(PYTHON) tools/check-disc $(BUILD)/$(WINE_ARCH) $(WIN32)/disc
+
+check-disc: win32 checker
+	@test -n "$(DISC)" || { echo "usage: make check-disc DISC=folder [JSON=1]"; exit 2; }
+	@$(PYTHON) tools/check-disc $(BUILD)/$(WINE_ARCH) "$(DISC)" $(if $(JSON),--json)
+
+# The disc check runs where Wine can run it: the product's own disccheck.exe, or its 64-bit
+# build where the kernel runs no 32-bit programs. Either checks the product's disc.
+checker: deps
+	@if [ "$(WINE_ARCH)" = win64 ]; then \
+	  cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null && \
+	  cmake --build $(WIN64) -j$(JOBS) --target disccheck; fi
 
 # The demo runs the disc of the build Wine can run here.
 demo: disc

@@ -16,6 +16,8 @@ public:
     // The number of a name; a name the table lacks is added with 0, so it yields 0.
     std::uint16_t& operator[](const std::string& name);
     std::size_t size() const { return values_.size(); }
+    // Every row, names in byte-wise order.
+    const std::map<std::string, std::uint16_t>& Rows() const { return values_; }
 
 private:
     std::map<std::string, std::uint16_t> values_;

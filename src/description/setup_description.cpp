@@ -7,7 +7,6 @@
 
 namespace {
 
-const char kDescriptionFile[] = "cd_client.qxml";
 constexpr int kDepthLimit = 99;
 
 // Copies the attribute's value into field when the element has it; else leaves field alone.
@@ -18,7 +17,11 @@ void CopyAttribute(const XmlNode& element, const char* name, std::string& field)
 }  // namespace
 
 bool SetupDescription::LoadSetupDescription() {
-    userLangId = platform::UserDefaultLangId();
+    return LoadSetupDescriptionFor(platform::UserDefaultLangId());
+}
+
+bool SetupDescription::LoadSetupDescriptionFor(std::uint16_t langId) {
+    userLangId = langId;
     primaryLanguageId = userLangId & 0x3FFu;
     subLanguageId = static_cast<std::uint32_t>(userLangId) >> 10;
     return ReadDescription(false) != 0;
@@ -28,7 +31,7 @@ int SetupDescription::ReadDescription(bool englishPass) {
     LanguageTable table;
     int loaded = 1;
     if (!englishPass) {
-        loaded = document.Load(kDescriptionFile, kDepthLimit, true);
+        loaded = document.Load(descriptionFile.c_str(), kDepthLimit, true);
         rootNode = document.Root();
     } else {
         // The English pass reuses the tree and keeps every field it does not overwrite.
@@ -64,10 +67,10 @@ int SetupDescription::ReadDescription(bool englishPass) {
             if (table[subLanguageKey] != subLanguageId) continue;
             selectedNode = subLanguage;
             ApplyLanguageAttributes(subLanguage);
-            ReadErrorPages(subLanguage, ProcessErrorPages());
+            ReadErrorPages(subLanguage, ErrorPages());
             break;
         }
-        if (ProcessErrorPages().empty()) ReadErrorPages(language, ProcessErrorPages());
+        if (ErrorPages().empty()) ReadErrorPages(language, ErrorPages());
         // Only the first element whose key matches is ever considered.
         break;
     }
@@ -80,7 +83,7 @@ void SetupDescription::ApplyLanguageAttributes(XmlNode* element) {
     if (!element) return;
     const XmlAttribute* library = element->FindAttribute("RESOURCEDLL");
     if (!library) return;
-    std::optional<std::string> folder = ProgramFolder();
+    std::optional<std::string> folder = libraryFolder ? libraryFolder : ProgramFolder();
     std::string path = folder ? ResolvePath(*folder, library->value) : std::string();
     // An element counts only when its resource library is really there.
     std::uint32_t attributes = platform::FileAttributes(path);
@@ -110,14 +113,23 @@ void ReadErrorPages(XmlNode* element, ErrorPageTable& table) {
         const XmlNode& page = *entry->second;
         std::string keyText;
         if (!page.GetAttribute("KEY", keyText, false)) continue;
-        TextValue key(keyText);
-        if (keyText == "DEFAULT") {
-            FormatText(key, "0x%lx", static_cast<unsigned long>(static_cast<std::uint32_t>(SETUP_E_DEFAULT)));
-        }
-        UpperCaseText(key);
         std::string path;
-        if (page.GetAttribute("PATH", path, false)) table[key.str()] = path;
+        if (page.GetAttribute("PATH", path, false)) table[ErrorPageKey(keyText)] = path;
     }
+}
+
+std::string ErrorPageKey(const std::string& keyText) {
+    if (keyText == "DEFAULT") return ErrorPageKeyForCode(SETUP_E_DEFAULT);
+    TextValue key(keyText);
+    UpperCaseText(key);
+    return key.str();
+}
+
+std::string ErrorPageKeyForCode(std::int32_t code) {
+    TextValue key;
+    FormatText(key, "0x%lx", static_cast<unsigned long>(static_cast<std::uint32_t>(code)));
+    UpperCaseText(key);
+    return key.str();
 }
 
 std::string ResolvePath(const std::string& base, const std::string& name) {

@@ -92,11 +92,8 @@ void SetupApplication::FreeResourceLibrary() {
 }
 
 void SetupApplication::ReportResult(std::int32_t code) {
-    TextValue key;
-    FormatText(key, "0x%lx", static_cast<unsigned long>(static_cast<std::uint32_t>(code)));
-    UpperCaseText(key);
     const ErrorPageTable& pages = ProcessErrorPages();
-    auto found = pages.find(key.str());
+    auto found = pages.find(ErrorPageKeyForCode(code));
     if (found == pages.end() || found->second.empty()) return;
     SetupServices services;
     services.LaunchWebPage(found->second.c_str());

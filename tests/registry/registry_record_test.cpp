@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "registry/registry_record.h"
+#include "registry/registry_script.h"
 
 namespace {
 
@@ -192,6 +193,55 @@ TEST(RecordValue, LongStringIsCopiedWhole) {
     ASSERT_EQ(value.data.size(), text.size() + 1);
     EXPECT_EQ(std::string(value.data.begin(), value.data.end() - 1), text);
     EXPECT_EQ(value.data.back(), 0);
+}
+
+// Registry scripts as the registry editor reads them: each row is one script, the keys it
+// writes (with their value names) and the lines it would refuse.
+TEST(RegistryScript, KeysValuesAndRefusedLines) {
+    const std::string utf16Script = [] {
+        std::string ascii = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\U]\r\n\"n\"=\"v\"\r\n";
+        std::string bytes = "\xFF\xFE";
+        for (char c : ascii) bytes += std::string{c, '\0'};
+        return bytes;
+    }();
+    struct Case {
+        std::string text;
+        bool recognised;
+        std::vector<std::string> keys;  // "path: value,value" ("-path" for a deleted key)
+        std::vector<std::string> problems;
+    } cases[] = {
+        {"REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\V]\r\n\"A\"=\"x \\\"q\\\"\"\r\n"
+         "\"B\"=dword:00000001\r\n@=\"d\"\r\n\"C\"=hex:01,02,\\\r\n  03\r\n\"D\"=hex(2):41,00\r\n\"E\"=-\r\n",
+         true, {"HKEY_LOCAL_MACHINE\\Software\\V: A,B,@,C,D,E"}, {}},
+        {"\r\nREGEDIT4\r\n; comment\r\n[-hkey_classes_root\\.orv]\r\n", true, {"-hkey_classes_root\\.orv: "}, {}},
+        {"; comment first\r\nREGEDIT4\r\n[HKEY_USERS\\V]\r\n", false, {}, {}},
+        {utf16Script, true, {"HKEY_CURRENT_USER\\U: n"}, {}},
+        {"REGEDIT5\r\n[HKEY_LOCAL_MACHINE\\X]\r\n", false, {}, {}},
+        {"", false, {}, {}},
+        {"REGEDIT4\r\n[HKLM\\Software\\V]\r\n\"A\"=\"x\"\r\n", true, {},
+         {"line 2: key \"HKLM\\Software\\V\" does not begin with a root key name such as HKEY_LOCAL_MACHINE",
+          "line 3: value \"A\" outside any key"}},
+        {"REGEDIT4\r\n[HKEY_USERS\\V\r\n", true, {}, {"line 2: key line without its closing bracket"}},
+        {"REGEDIT4\n[HKEY_USERS\\V]\n\"A\"=dword:123456789\n\"B\"=hex:1g\n\"C\"=\"open\n\"D\"\nE=1\n",
+         true, {"HKEY_USERS\\V: "},
+         {"line 3: value \"A\" has data the registry editor cannot read: dword:123456789",
+          "line 4: value \"B\" has data the registry editor cannot read: hex:1g",
+          "line 5: value \"C\" has data the registry editor cannot read: \"open",
+          "line 6: value \"D\" without \"=\" and data",
+          "line 7: neither a key, a value nor a comment: E=1"}},
+    };
+    for (const Case& c : cases) {
+        RegistryScript script = ParseRegistryScript(c.text);
+        EXPECT_EQ(script.recognised, c.recognised) << c.text;
+        std::vector<std::string> keys;
+        for (const RegistryScriptKey& key : script.keys) {
+            std::string line = (key.deleted ? "-" : "") + key.path + ": ";
+            for (std::size_t i = 0; i < key.values.size(); ++i) line += (i ? "," : "") + key.values[i];
+            keys.push_back(line);
+        }
+        EXPECT_EQ(keys, c.keys) << c.text;
+        EXPECT_EQ(script.problems, c.problems) << c.text;
+    }
 }
 
 }  // namespace

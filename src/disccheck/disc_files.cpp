@@ -1,0 +1,51 @@
+#include "disccheck/disc_files.h"
+
+namespace {
+
+// Known to the system from Windows Vista on.
+constexpr DWORD kLoadAsImageResource = 0x00000020;
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    for (;;) {
+        if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
+        if (read == 0) break;
+        bytes.append(buffer, read);
+    }
+    return bytes;
+}
+
+bool IsFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+DataLibrary::DataLibrary(const std::string& path) {
+    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | kLoadAsImageResource);
+    // Older systems refuse the image flag; a checker of another bitness than the library
+    // may not map it as an image. The plain data file still yields every resource.
+    if (!module) module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    module_.reset(module);
+}
+
+std::optional<std::string> DataLibrary::Resource(unsigned id, LPCSTR type) const {
+    if (!module_) return std::nullopt;
+    HRSRC found = FindResourceA(module_.get(), MAKEINTRESOURCEA(id), type);
+    if (!found) return std::nullopt;
+    HGLOBAL loaded = LoadResource(module_.get(), found);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data) return std::nullopt;
+    return std::string(static_cast<const char*>(data), SizeofResource(module_.get(), found));
+}

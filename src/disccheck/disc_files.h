@@ -1,0 +1,30 @@
+// Reading the disc for the check (win32 build): whole files and resource libraries loaded
+// as data, so no code of theirs ever runs.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "core/handles.h"
+
+// The whole file, or nothing when it cannot be opened or read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// GetFileAttributesA says a file (not a folder) is there.
+bool IsFile(const std::string& path);
+bool IsFolder(const std::string& path);
+
+// A resource library mapped as data (LoadLibraryExA with LOAD_LIBRARY_AS_DATAFILE and, where
+// the system knows it, LOAD_LIBRARY_AS_IMAGE_RESOURCE).
+class DataLibrary {
+public:
+    explicit DataLibrary(const std::string& path);
+    explicit operator bool() const { return static_cast<bool>(module_); }
+    // The bytes of a resource, or nothing when the library lacks it.
+    std::optional<std::string> Resource(unsigned id, LPCSTR type) const;
+
+private:
+    UniqueModule module_;
+};

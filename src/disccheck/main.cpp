@@ -1,0 +1,62 @@
+// disccheck.exe [--json] DISC_FOLDER...: what the set-up on each disc shows each user and
+// what is wrong with it. Exit code 0 without errors, 1 with errors, 2 when a disc cannot be
+// read.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/handles.h"
+#include "disccheck/disc_check.h"
+
+namespace {
+
+void Write(FILE* stream, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool json = false;
+    std::vector<const char*> folders;
+    bool usage = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--json") == 0 && !json && folders.empty()) {
+            json = true;
+        } else if (argv[i][0] != '-') {
+            folders.push_back(argv[i]);
+        } else {
+            usage = true;
+        }
+    }
+    if (usage || folders.empty()) {
+        Write(stderr, "usage: disccheck [--json] DISC_FOLDER [DISC_FOLDER...]\n");
+        return 2;
+    }
+    ComScope com;  // the setup description is read through the XML component
+    // Several discs are checked one after the other; the exit code is the worst of them.
+    int worst = 0;
+    std::vector<std::string> reports;
+    for (const char* folder : folders) {
+        DiscReport report;
+        std::string why;
+        if (!CheckDisc(folder, report, why)) {
+            Write(stderr, "disccheck: " + why + "\n");
+            worst = 2;
+            continue;
+        }
+        reports.push_back(json ? report.Json() : report.Text());
+        worst = std::max(worst, report.ExitCode());
+    }
+    // One disc gives one report (one JSON object); several give them in order (a JSON array).
+    bool array = json && folders.size() > 1;
+    std::string out = array ? "[\n" : "";
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        out += (i ? (json ? ",\n" : "\n") : "") + reports[i];
+    }
+    Write(stdout, out + (array ? "]\n" : ""));
+    return worst;
+}

@@ -1,0 +1,243 @@
+// The disc check's rules over bytes and names: bitmap and clip headers, licence bytes,
+// error page keys, misspellings, paths off the disc, string tables and the JSON text.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "disccheck/disc_report.h"
+#include "disccheck/disc_rules.h"
+
+namespace {
+
+void Put32(std::string& b, std::size_t at, std::uint32_t v) {
+    if (b.size() < at + 4) b.resize(at + 4);
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+std::string Le32(std::uint32_t v) {
+    std::string b;
+    Put32(b, 0, v);
+    return b;
+}
+
+// A bitmap resource: BITMAPINFOHEADER, colour table, pixels (or run-length data).
+std::string Dib(int width, int height, int bits, std::uint32_t compression, std::size_t dataBytes,
+                std::uint32_t sizeImage = 0) {
+    std::string b(40, '\0');
+    Put32(b, 0, 40);
+    Put32(b, 4, static_cast<std::uint32_t>(width));
+    Put32(b, 8, static_cast<std::uint32_t>(height));
+    b[12] = 1;
+    b[14] = static_cast<char>(bits);
+    Put32(b, 16, compression);
+    Put32(b, 20, sizeImage);
+    std::size_t colors = bits <= 8 ? (std::size_t{1} << bits) : 0;
+    b.append(colors * 4, '\0');
+    b.append(dataBytes, '\0');
+    return b;
+}
+
+std::string Chunk(const std::string& id, const std::string& data) {
+    std::string c = id + Le32(static_cast<std::uint32_t>(data.size())) + data;
+    if (data.size() % 2) c += '\0';
+    return c;
+}
+
+std::string List(const std::string& type, const std::string& data) { return Chunk("LIST", type + data); }
+
+// An AVI clip with the given streams ("vids"/"auds") and frame compression.
+std::string Avi(const std::vector<std::string>& streams, std::uint32_t compression, int bits = 8,
+                std::uint32_t frames = 10, bool movi = true) {
+    std::string avih(56, '\0');
+    Put32(avih, 16, frames);
+    std::string hdrl = Chunk("avih", avih);
+    for (const std::string& type : streams) {
+        std::string strh(56, '\0');
+        strh.replace(0, 4, type);
+        std::string strf = type == "vids" ? Dib(32, 16, bits, compression, 0).substr(0, 40) : std::string(16, '\0');
+        hdrl += List("strl", Chunk("strh", strh) + Chunk("strf", strf));
+    }
+    std::string body = "AVI " + List("hdrl", hdrl) + (movi ? List("movi", Chunk("00db", "xx")) : std::string());
+    return "RIFF" + Le32(static_cast<std::uint32_t>(body.size())) + body;
+}
+
+TEST(DiscRules, BitmapHeaders) {
+    struct Case {
+        std::string bytes;
+        int width, height;
+        std::string problem;  // part of the problem text; empty: drawable
+    } cases[] = {
+        {Dib(474, 386, 8, 0, 476 * 386), 474, 386, ""},
+        {Dib(474, 386, 8, 1, 5000, 5000), 474, 386, ""},                // RLE8
+        {Dib(450, -340, 8, 0, 452 * 340), 450, 340, ""},                // top-down uncompressed
+        {Dib(450, -340, 8, 1, 10, 10), 450, 340, "top-down"},
+        {Dib(474, 386, 8, 0, 476 * 385), 474, 386, "cut short"},
+        {Dib(474, 386, 8, 1, 10, 5000), 474, 386, "cut short"},
+        {Dib(474, 386, 24, 1, 10, 10), 474, 386, "RLE8 at 24 bits"},
+        {Dib(474, 386, 8, 4, 10, 10), 474, 386, "compression 4"},      // JPEG
+        {Dib(474, 386, 8, 0, 0).substr(0, 500), 474, 386, "colour table"},
+        {"BM" + std::string(60, '\0'), 0, 0, "not a bitmap"},
+    };
+    for (const Case& c : cases) {
+        DibFacts facts = ReadDibFacts(c.bytes);
+        EXPECT_EQ(facts.width, c.width) << c.problem;
+        EXPECT_EQ(facts.height, c.height) << c.problem;
+        if (c.problem.empty()) {
+            EXPECT_EQ(facts.problem, "");
+        } else {
+            EXPECT_NE(facts.problem.find(c.problem), std::string::npos) << facts.problem;
+        }
+    }
+}
+
+TEST(DiscRules, ClipsTheAnimationControlPlays) {
+    struct Case {
+        std::string bytes;
+        std::string problem;
+    } cases[] = {
+        {Avi({"vids"}, 0, 24), ""},
+        {Avi({"vids"}, 1, 8), ""},
+        {Avi({"vids", "auds"}, 1), "sound"},
+        {Avi({"vids"}, 0x47504A4D /* MJPG */), "compressed with MJPG"},
+        {Avi({"vids"}, 1, 4), "RLE8"},
+        {Avi({"vids", "vids"}, 0), "one video stream"},
+        {Avi({"vids"}, 0, 8, 0), "no frames"},
+        {Avi({"vids"}, 0, 8, 10, false), "no frames"},
+        {"RIFF\x04\0\0\0WAVE", "not an AVI"},
+    };
+    for (const Case& c : cases) {
+        ClipFacts facts = ReadClipFacts(c.bytes);
+        if (c.problem.empty()) {
+            EXPECT_EQ(facts.problem, "");
+            EXPECT_EQ(facts.width, 32);
+            EXPECT_EQ(facts.height, 16);
+            EXPECT_EQ(facts.frames, 10u);
+        } else {
+            EXPECT_NE(facts.problem.find(c.problem), std::string::npos) << c.problem << ": " << facts.problem;
+        }
+    }
+}
+
+TEST(DiscRules, LicenceBytes) {
+    struct Case {
+        std::string bytes;
+        std::vector<std::string> problems;  // a part of each problem, in order
+        bool utf8;
+        std::size_t undefined1252;
+    } cases[] = {
+        {"Licence \xE9t\xE9 ok", {}, false, std::string::npos},
+        {std::string(kLicenceLimit, 'a'), {}, false, std::string::npos},
+        {std::string(kLicenceLimit + 1, 'a'), {"61440 bytes"}, false, std::string::npos},
+        {"\xEF\xBB\xBFLicence", {"UTF-8 byte-order mark"}, false, std::string::npos},
+        {"\xEF\xBB\xBFLicence \xC3\xA9", {"UTF-8 byte-order mark"}, true, std::string::npos},
+        {"\xFF\xFEL\0i\0", {"UTF-16"}, false, std::string::npos},
+        {std::string("Lic\0ence", 8), {"offset 3"}, false, std::string::npos},
+        {"Licence \xC3\xA9t\xC3\xA9", {}, true, std::string::npos},
+        {"Quote \x81 here", {}, false, 6},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> problems = LicenceByteProblems(c.bytes);
+        ASSERT_EQ(problems.size(), c.problems.size()) << c.bytes.substr(0, 20);
+        for (std::size_t i = 0; i < problems.size(); ++i) {
+            EXPECT_NE(problems[i].find(c.problems[i]), std::string::npos) << problems[i];
+        }
+        EXPECT_EQ(LooksLikeUtf8(c.bytes), c.utf8) << c.bytes.substr(0, 20);
+        EXPECT_EQ(FirstUndefinedIn1252(c.bytes), c.undefined1252);
+    }
+}
+
+TEST(DiscRules, ErrorPageKeysAsTheSetUpMatchesThem) {
+    struct Case {
+        const char* key;
+        const char* stored;
+        bool canMatch, reported;
+        const char* why;  // part of the reason
+    } cases[] = {
+        {"DEFAULT", "0X806D0100", true, true, ""},
+        {"0x806d0101", "0X806D0101", true, true, ""},
+        {"0X806D0100", "0X806D0100", true, true, ""},
+        {"0x80004005", "0X80004005", true, false, ""},
+        {"default", "DEFAULT", false, false, "not DEFAULT in capitals"},
+        {"Default", "DEFAULT", false, false, "not DEFAULT in capitals"},
+        {"0x0806d0100", "0X0806D0100", false, false, "leading zero"},
+        {"806d0100", "806D0100", false, false, "not a result code"},
+        {" 0x806d0100", " 0X806D0100", false, false, "not a result code"},
+        {"0x1", "0X1", false, false, "not a failure code"},
+        {"0x7fffffff", "0X7FFFFFFF", false, false, "not a failure code"},
+        {"0x", "0X", false, false, "not a result code"},
+    };
+    for (const Case& c : cases) {
+        ErrorPageKeyFacts facts = ClassifyErrorPageKey(c.key);
+        EXPECT_EQ(facts.stored, c.stored) << c.key;
+        EXPECT_EQ(facts.canMatch, c.canMatch) << c.key;
+        EXPECT_EQ(facts.setupReportsIt, c.reported) << c.key;
+        EXPECT_NE(facts.why.find(c.why), std::string::npos) << c.key << ": " << facts.why;
+    }
+}
+
+TEST(DiscRules, ClosestNamesAndMisspellings) {
+    const std::vector<std::string> known = {"KEY", "RESOURCEDLL", "PACKAGE", "LICENSE", "FIRSTVISIT", "AVI"};
+    struct Case {
+        const char* name;
+        const char* closest;
+        bool misspelt;
+    } cases[] = {
+        {"LICENCE", "LICENSE", true},   {"license", "LICENSE", true}, {"PACKGE", "PACKAGE", true},
+        {"RESSOURCEDLL", "RESOURCEDLL", true}, {"COMMENT", "KEY", false}, {"KY", "KEY", false},
+        {"FIRST_VISIT", "FIRSTVISIT", true},
+    };
+    for (const Case& c : cases) {
+        std::size_t distance = 0;
+        std::string closest = ClosestName(c.name, known, &distance);
+        EXPECT_EQ(closest, c.closest) << c.name;
+        EXPECT_EQ(LikelyMisspelling(c.name, closest, distance), c.misspelt) << c.name;
+    }
+}
+
+TEST(DiscRules, PathsThatLeaveTheDisc) {
+    struct Case {
+        const char* name;
+        const char* resolved;
+        bool leaves;
+    } cases[] = {
+        {"package\\kit.exe", "Z:\\disc\\package\\kit.exe", false},
+        {"\\kit.exe", "z:\\DISC\\kit.exe", false},
+        {"..\\kit.exe", "Z:\\kit.exe", true},
+        {"C:\\kit.exe", "Z:\\disc\\C:\\kit.exe", true},
+        {"\\\\server\\share\\kit.exe", "Z:\\disc\\server\\share\\kit.exe", true},
+        {"x", "Z:\\disc2\\x", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(LeavesDisc("Z:\\disc", c.name, c.resolved), c.leaves) << c.name;
+}
+
+TEST(DiscRules, StringTableEntries) {
+    // Entries 0 and 2 of a block: "A" and "BC"; 1 empty; 3 to 15 empty.
+    std::string block = std::string("\x01\0A\0", 4) + std::string("\0\0", 2) + std::string("\x02\0B\0C\0", 6) +
+                        std::string(26, '\0');
+    EXPECT_TRUE(StringBlockHasEntry(block, 0));
+    EXPECT_FALSE(StringBlockHasEntry(block, 1));
+    EXPECT_TRUE(StringBlockHasEntry(block, 2));
+    EXPECT_FALSE(StringBlockHasEntry(block, 15));
+    EXPECT_FALSE(StringBlockHasEntry(block.substr(0, 8), 2));  // cut short
+}
+
+TEST(DiscReport, JsonAndTextCarryEveryFinding) {
+    DiscReport report;
+    report.disc = "Z:\\disc";
+    report.users.push_back({"LANG_FRENCH", 0x040C, {{"package", "pkg\\a \"b\".exe"}}});
+    report.Add(Severity::Error, "files", "licence\\l\xE9.txt", "missing");
+    report.Add(Severity::Error, "files", "licence\\l\xE9.txt", "missing");  // once only
+    report.Add(Severity::Warning, "unknown", "COMMENT", "ignored");
+    EXPECT_EQ(report.ExitCode(), 1);
+    EXPECT_EQ(report.Count(Severity::Error), 1);
+    std::string json = report.Json();
+    EXPECT_NE(json.find("\"langId\": \"0x040C\", \"package\": \"pkg\\\\a \\\"b\\\".exe\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"subject\": \"licence\\\\l\\u00e9.txt\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"errors\": 1,"), std::string::npos);
+    std::string text = report.Text();
+    EXPECT_NE(text.find("[files] licence\\l\xE9.txt: missing"), std::string::npos) << text;
+    EXPECT_NE(text.find("1 error(s), 1 warning(s)"), std::string::npos) << text;
+}
+
+}  // namespace
