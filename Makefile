@@ -101,6 +101,7 @@ fuzz: deps
 	    -artifact_prefix=$(FUZZ)/findings/$$t/ 2>&1 | grep -E '^(stat::|==|SUMMARY|Done|#[0-9]+.*DONE)' || true; \
 	  [ -z "$$(ls $(FUZZ)/findings/$$t)" ] || { echo "fuzz: $$t found $$(ls $(FUZZ)/findings/$$t)"; status=1; }; \
 	done; exit $$status
+
 # Sizes of the 32-bit product; where Wine runs only 64-bit programs here, the running figures
 # come from the 64-bit build's disc.
 bench: disc
