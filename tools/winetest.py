@@ -91,13 +91,22 @@ def _wine_user_dir(prefix):
 def ensure_template(path=None):
     """Creates the template prefix once; safe when several tests start together."""
     path = path or template_dir()
-    if wine_arch() == "win64":
+    arch = wine_arch()
+    if arch == "win64":
         _use_wine64()
+    else:
+        # Where Wine has both loaders, a new prefix is a 64-bit one unless asked otherwise;
+        # the product's prefixes are 32-bit Windows, without registry redirection.
+        WINE_ENV["WINEARCH"] = "win32"
+        os.environ.update(WINE_ENV)
     os.makedirs(os.path.dirname(path), exist_ok=True)
+    ready = os.path.join(path, ".ready")
     with open(path + ".lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        if os.path.exists(os.path.join(path, ".ready")):
-            return path
+        if os.path.exists(ready):
+            with open(ready) as f:
+                if f.read().strip() == arch:
+                    return path
         shutil.rmtree(path, ignore_errors=True)
         env = dict(os.environ, WINEPREFIX=path, **WINE_ENV)
         env.pop("DISPLAY", None)
@@ -120,7 +129,8 @@ def ensure_template(path=None):
             if os.path.islink(folder):
                 os.unlink(folder)
             os.makedirs(folder, exist_ok=True)
-        open(os.path.join(path, ".ready"), "w").close()
+        with open(ready, "w") as f:
+            f.write(arch)
     return path
 
 
