@@ -8,6 +8,8 @@
 # make bench  - the set-up beside an NSIS installer of the same job (tools/bench; not in check).
 BUILD ?= build
 JOBS  ?= 2
+# The Wine tests mostly wait for windows and processes: several at a time per core.
+WINE_JOBS ?= 6
 PYTHON := /usr/bin/python3
 MAKEFLAGS += --no-print-directory
 
@@ -55,7 +57,7 @@ check: deps
 	mkdir -p $(HOST)/test-results $$tested/test-results; \
 	status=0; \
 	ctest --test-dir $(HOST) -j$(JOBS) --output-on-failure --output-junit ctest.xml || status=1; \
-	ctest --test-dir $$tested -j$(JOBS) --output-on-failure --output-junit ctest.xml || status=1; \
+	ctest --test-dir $$tested -j$(WINE_JOBS) --output-on-failure --output-junit ctest.xml || status=1; \
 	$(PYTHON) tools/test-summary $(HOST) $$tested || status=1; \
 	exit $$status
 

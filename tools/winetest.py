@@ -356,8 +356,13 @@ def client_origin(display, window, client_width, client_height):
 
 def click(display, x, y, button=1):
     """A real pointer move and click at screen coordinates."""
-    _xdotool(display, "mousemove", "--sync", x, y)
-    time.sleep(0.15)
+    # A synchronous move to where the pointer already is waits for a motion that never
+    # comes (xdotool gives up after 15 s): move only when the pointer is elsewhere.
+    where = dict(part.split(":") for part in _xdotool(display, "getmouselocation").split()
+                 if ":" in part)
+    if (where.get("x"), where.get("y")) != (str(x), str(y)):
+        _xdotool(display, "mousemove", "--sync", x, y)
+        time.sleep(0.15)
     _xdotool(display, "click", button)
     time.sleep(0.15)
 
