@@ -85,10 +85,9 @@ demo: disc
 
 corpus: disc
 	@tested=$(BUILD)/$(WINE_ARCH); \
-	if [ "$$tested" = "$(WIN64)" ]; then $(MAKE) win64 && cmake --build $(WIN64) --target disc || exit 1; fi; \
-	tested=$$(cd $$tested && pwd); \
-	ORTK_BUILD_DIR=$$tested ORTK_SOURCE_DIR=$(CURDIR) ORTK_WINE_TEMPLATE=$$tested/wine-template \
-	  PYTHONPATH=$(CURDIR)/tools $(PYTHON) tests/e2e/broken_discs_test.py
+	if [ "$$tested" = "$(WIN64)" ]; then $(MAKE) win64 || exit 1; fi; \
+	mkdir -p $$tested/test-results; \
+	ctest --test-dir $$tested -R e2e_broken_discs -j$(WINE_JOBS) --output-on-failure
 
 # Each target starts from the committed corpus and keeps what it finds in the build folder;
 # a crashing input is left there as crash-* for the corpus once it is fixed.

@@ -1,5 +1,7 @@
 #include "description/xml_document.h"
 
+#include <fstream>
+
 #include "core/text_value.h"
 
 namespace {
@@ -7,6 +9,50 @@ namespace {
 XmlParserFactory& ParserFactory() {
     static XmlParserFactory factory = &CreatePlatformXmlParser;
     return factory;
+}
+
+// An element of a setup description has a handful of attributes. The components fetch an
+// attribute by walking the element's list from its start, so reading n attributes costs
+// n * n / 2 steps: past this many the rest of a damaged or hostile element is not read.
+constexpr long kMostAttributes = 1024;
+
+// Whether a start tag of the file holds more than kMostAttributes attributes (counted as
+// its equal signs outside quotes). The platform's parser checks each attribute against the
+// earlier ones of its element: such a tag takes it minutes, with no window on the screen,
+// so the file is refused as unreadable. A file that cannot be read here is left to the
+// parser, which reports it.
+bool HasCrowdedStartTag(const std::string& fileName) {
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) return false;
+    // Text, just after '<', inside a start tag, inside other markup (an end tag, a comment,
+    // a declaration or a processing instruction: no attributes, quotes not paired).
+    enum { kText, kOpened, kStartTag, kOtherMarkup } state = kText;
+    char quote = 0;
+    long equals = 0;
+    char buffer[16384];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        for (std::streamsize i = 0, n = in.gcount(); i < n; ++i) {
+            char c = buffer[i];
+            if (state == kOpened) {
+                state = (c == '!' || c == '?' || c == '/') ? kOtherMarkup : kStartTag;
+                quote = 0;
+                equals = 0;
+            }
+            if (state == kText || state == kOtherMarkup) {
+                if (c == '<') state = kOpened;
+                else if (c == '>') state = kText;
+            } else if (quote) {
+                if (c == quote) quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                state = kText;
+            } else if (c == '=' && ++equals > kMostAttributes) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 // Looked up when nothing below a node bears the tag: an empty range, unless an element
@@ -54,6 +100,7 @@ int XmlNode::ReadAttributes() {
     if (!list) return 0;
     long count = 0;
     if (!list->Length(count)) return 0;
+    if (count > kMostAttributes) count = kMostAttributes;
     for (long i = 0; i < count; ++i) {
         std::string name, value;
         if (!list->Item(i, name, value)) continue;
@@ -136,12 +183,12 @@ int XmlDocument::Load(const char* fileName, int depthLimit, bool readAttributes)
     if (!document_) return 0;
     int result = 0;
     try {
-        bool opened = document_->Open(fileName);
+        bool opened = !HasCrowdedStartTag(fileName) && document_->Open(fileName);
         if (!opened) {
             // Not found under the name as given: try next to the program itself.
             std::string besideProgram, folder;
             if (ProgramFolder(folder) == 0) besideProgram = folder + "\\" + fileName;
-            opened = document_->Open(besideProgram);
+            opened = !HasCrowdedStartTag(besideProgram) && document_->Open(besideProgram);
         }
         if (opened) {
             root_ = std::make_unique<XmlNode>();

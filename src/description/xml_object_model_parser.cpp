@@ -24,6 +24,52 @@ ComPtr<IDispatch> CollectionItem(IXMLElementCollection* collection, long index) 
     return item;
 }
 
+// Items of a collection in order. The tree reads every list from its first item to its
+// last: the collection's enumerator steps from one item to the next, where item(index)
+// may walk the list from its start each time (quadratic on a list of 100,000 entries).
+// Any other order, or an enumerator that fails, falls back to item(index).
+class CollectionCursor {
+public:
+    explicit CollectionCursor(ComPtr<IXMLElementCollection> list) : list_(std::move(list)) {}
+
+    IXMLElementCollection* get() const { return list_.get(); }
+
+    ComPtr<IDispatch> At(long index) {
+        if (index == 0) Restart();
+        if (enumerator_ && index == next_) {
+            ScopedVariant item;
+            ULONG fetched = 0;
+            if (enumerator_->Next(1, &item.value, &fetched) == S_OK && fetched == 1 &&
+                item.value.vt == VT_DISPATCH && item.value.pdispVal) {
+                ++next_;
+                ComPtr<IDispatch> result;
+                item.value.pdispVal->AddRef();
+                *result.put() = item.value.pdispVal;
+                return result;
+            }
+        }
+        enumerator_.reset();
+        return CollectionItem(list_.get(), index);
+    }
+
+private:
+    void Restart() {
+        enumerator_.reset();
+        next_ = 0;
+        ComPtr<IUnknown> unknown;
+        if (FAILED(list_->get__newEnum(unknown.put())) || !unknown) return;
+        if (FAILED(unknown->QueryInterface(IID_IEnumVARIANT, enumerator_.put_void()))) {
+            enumerator_.reset();
+            return;
+        }
+        if (FAILED(enumerator_->Reset())) enumerator_.reset();
+    }
+
+    ComPtr<IXMLElementCollection> list_;
+    ComPtr<IEnumVARIANT> enumerator_;
+    long next_ = 0;
+};
+
 bool CollectionLength(IXMLElementCollection* collection, long& count) {
     LONG length = 0;
     if (FAILED(collection->get_length(&length))) return false;
@@ -67,7 +113,7 @@ public:
 
     bool Length(long& count) override { return CollectionLength(list_.get(), count); }
     std::unique_ptr<XmlElementSource> Item(long index) override {
-        ComPtr<IDispatch> item = CollectionItem(list_.get(), index);
+        ComPtr<IDispatch> item = list_.At(index);
         if (!item) return nullptr;
         ComPtr<IXMLElement2> element;
         if (FAILED(item->QueryInterface(kIidXmlElement2, element.put_void())) || !element) return nullptr;
@@ -75,7 +121,7 @@ public:
     }
 
 private:
-    ComPtr<IXMLElementCollection> list_;
+    CollectionCursor list_;
 };
 
 class ObjectModelAttributes : public XmlAttributeList {
@@ -84,7 +130,7 @@ public:
 
     bool Length(long& count) override { return CollectionLength(list_.get(), count); }
     bool Item(long index, std::string& name, std::string& value) override {
-        ComPtr<IDispatch> item = CollectionItem(list_.get(), index);
+        ComPtr<IDispatch> item = list_.At(index);
         if (!item) return false;
         ComPtr<IXMLAttribute> attribute;
         if (FAILED(item->QueryInterface(kIidXmlAttribute, attribute.put_void())) || !attribute) return false;
@@ -98,7 +144,7 @@ public:
     }
 
 private:
-    ComPtr<IXMLElementCollection> list_;
+    CollectionCursor list_;
 };
 
 std::unique_ptr<XmlElementList> ObjectModelElement::Children() {

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "core/platform.h"
 #include "core/platform_host.h"
 #include "description/setup_description.h"
@@ -106,7 +108,8 @@ const Row kRows[] = {
          std::string attributes;
          for (int i = 0; i < 105000; ++i) attributes += " a" + std::to_string(i) + "=\"" + std::string(90, 'x') + "\"";
          return Replace(Sample(), "</CD_CLIENT>", "<PAD" + attributes + "/></CD_CLIENT>");
-     }},
+     },
+     false, false, "", 0},
     {"NestedHundredThousandDeep",
      [] { return Replace(Sample(), "</CD_CLIENT>", Repeat("<DEEP>", 100000) + Repeat("</DEEP>", 100000) + "</CD_CLIENT>"); }},
     // The parser refuses the expansion: no description, nothing to open.
@@ -131,6 +134,9 @@ protected:
         char name[] = "/tmp/ortk-hostile-XXXXXX";
         ASSERT_NE(mkdtemp(name), nullptr);
         Folder() = name;
+        // The reader looks at the file under the name as given, from the current folder.
+        ASSERT_NE(getcwd(previousFolder_, sizeof previousFolder_), nullptr);
+        ASSERT_EQ(chdir(name), 0);
         previous_ = XmlDocument::SetParserFactory(&CreateParserInFolder);
         platform::host::SetModuleFileName("D:\\setup\\setup.exe");
         platform::host::SetFileAttributes("D:\\setup\\lang\\ortk_en.dll", kNormalFile);
@@ -138,6 +144,7 @@ protected:
         ProcessErrorPages().clear();
     }
     void TearDown() override {
+        EXPECT_EQ(chdir(previousFolder_), 0);
         std::remove((Folder() + "/cd_client.qxml").c_str());
         std::remove(Folder().c_str());
         XmlDocument::SetParserFactory(previous_);
@@ -147,6 +154,7 @@ protected:
 
 private:
     XmlParserFactory previous_ = nullptr;
+    char previousFolder_[4096] = {};
 };
 
 TEST_P(HostileDescription, EndsWithADefinedResultInBoundedTime) {
