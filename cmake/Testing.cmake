@@ -32,7 +32,7 @@ endif()
 if(WIN32)
   # The win32 thread model has no std::mutex; GoogleTest gets its Notification from us.
   target_compile_options(gtest PUBLIC
-    "$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include ${CMAKE_SOURCE_DIR}/tests/support/gtest_notification.h>")
+    "$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include \"${CMAKE_SOURCE_DIR}/tests/support/gtest_notification.h\">")
 endif()
 
 function(ortk_host_test)
