@@ -1,6 +1,6 @@
 #include "description/xml_document.h"
 
-#include <fstream>
+#include <cstdio>
 
 #include "core/text_value.h"
 
@@ -22,7 +22,8 @@ constexpr long kMostAttributes = 1024;
 // so the file is refused as unreadable. A file that cannot be read here is left to the
 // parser, which reports it.
 bool HasCrowdedStartTag(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
+    // C stdio, not a stream: the streams would bring the C++ locale machinery along.
+    std::FILE* in = std::fopen(fileName.c_str(), "rb");
     if (!in) return false;
     // Text, just after '<', inside a start tag, inside other markup (an end tag, a comment,
     // a declaration or a processing instruction: no attributes, quotes not paired).
@@ -30,8 +31,10 @@ bool HasCrowdedStartTag(const std::string& fileName) {
     char quote = 0;
     long equals = 0;
     char buffer[16384];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        for (std::streamsize i = 0, n = in.gcount(); i < n; ++i) {
+    bool crowded = false;
+    std::size_t n = 0;
+    while (!crowded && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+        for (std::size_t i = 0; i < n && !crowded; ++i) {
             char c = buffer[i];
             if (state == kOpened) {
                 state = (c == '!' || c == '?' || c == '/') ? kOtherMarkup : kStartTag;
@@ -48,11 +51,12 @@ bool HasCrowdedStartTag(const std::string& fileName) {
             } else if (c == '>') {
                 state = kText;
             } else if (c == '=' && ++equals > kMostAttributes) {
-                return true;
+                crowded = true;
             }
         }
     }
-    return false;
+    std::fclose(in);
+    return crowded;
 }
 
 // Looked up when nothing below a node bears the tag: an empty range, unless an element
