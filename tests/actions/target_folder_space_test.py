@@ -45,6 +45,9 @@ class Scenario:
         self.prefix = winetest.Prefix()
         self.mounts = []
         try:
+            # One registry script for every value: each reg.exe run would start Wine anew.
+            script = ["REGEDIT4", "", "[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]",
+                      '"c:"="cdrom"', '"z:"="network"']
             for letter, (kind, size) in sorted(drives.items()):
                 folder = os.path.join(self.prefix.root, "drive_" + letter)
                 os.makedirs(folder)
@@ -53,10 +56,16 @@ class Scenario:
                 self.mounts.append(folder)
                 os.makedirs(os.path.join(folder, "Program Files"))
                 os.symlink(folder, os.path.join(self.prefix.path, "dosdevices", letter + ":"))
-                self.prefix.reg_add(DRIVES_KEY, letter + ":", kind)
-            self.prefix.reg_add(DRIVES_KEY, "c:", "cdrom")
-            self.prefix.reg_add(DRIVES_KEY, "z:", "network")
-            self.prefix.reg_add(SYSTEM_KEY, "ProgramFilesDir", program_files, program_files_type)
+                script.append(f'"{letter}:"="{kind}"')
+            value = program_files.replace("\\", "\\\\")
+            if program_files_type == "REG_EXPAND_SZ":
+                data = ",".join(f"{b:02x}" for b in program_files.encode("latin-1") + b"\0")
+                value_line = f'"ProgramFilesDir"=hex(2):{data}'
+            else:
+                value_line = f'"ProgramFilesDir"="{value}"'
+            script += ["", "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]",
+                       value_line, ""]
+            self.prefix.reg_import("\r\n".join(script))
             # The mount manager reads the drive types when it starts: start it afresh.
             subprocess.run(["wineserver", "-k"], env=self.prefix.env(), stderr=subprocess.DEVNULL)
             subprocess.run(["wineserver", "-w"], env=self.prefix.env(), timeout=30)
@@ -117,38 +126,49 @@ def space_reported():
 
 def full_drive_gives_way():
     with Scenario({"e": ("hd", LESS), "d": ("hd", MORE)}, r"E:\Program Files") as s:
-        check(s.choose() == (True, "D:"), f"chose {s.choose()}")
-        check(s.recorded() == "D:", f"recorded {s.recorded()}")
+        chose = s.choose()
+        check(chose == (True, "D:"), f"chose {chose}")
+        recorded = s.recorded()
+        check(recorded == "D:", f"recorded {recorded}")
 
 
 def exactly_thirty_mib():
     with Scenario({"e": ("hd", EXACT)}, r"E:\Program Files") as s:
-        check(s.choose() == (True, r"E:\Program Files"), f"chose {s.choose()}")
-        check(s.recorded() == r"E:\Program Files", f"recorded {s.recorded()}")
+        chose = s.choose()
+        check(chose == (True, r"E:\Program Files"), f"chose {chose}")
+        recorded = s.recorded()
+        check(recorded == r"E:\Program Files", f"recorded {recorded}")
     with Scenario({"e": ("hd", LESS), "d": ("hd", EXACT)}, r"E:\Program Files") as s:
-        check(s.choose() == (True, "D:"), f"chose {s.choose()}")
+        chose = s.choose()
+        check(chose == (True, "D:"), f"chose {chose}")
 
 
 def only_unfit_drives_left():
     with Scenario({"e": ("hd", LESS), "a": ("floppy", MORE), "f": ("cdrom", MORE),
                    "g": ("network", MORE)}, r"E:\Program Files") as s:
-        check(s.choose() == (False, r"E:\Program Files"), f"chose {s.choose()}")
-        check(s.recorded() is None, f"recorded {s.recorded()}")
+        chose = s.choose()
+        check(chose == (False, r"E:\Program Files"), f"chose {chose}")
+        recorded = s.recorded()
+        check(recorded is None, f"recorded {recorded}")
 
 
 def first_letter_wins():
     with Scenario({"a": ("floppy", MORE), "d": ("hd", LESS), "f": ("hd", MORE),
                    "g": ("hd", MORE)}, r"D:\Program Files") as s:
-        check(s.choose() == (True, "F:"), f"chose {s.choose()}")
-        check(s.recorded() == "F:", f"recorded {s.recorded()}")
+        chose = s.choose()
+        check(chose == (True, "F:"), f"chose {chose}")
+        recorded = s.recorded()
+        check(recorded == "F:", f"recorded {recorded}")
 
 
 def expandable_value_ignored():
     # The roomy E: named by an expandable value is not taken; the drive search decides.
     with Scenario({"e": ("hd", MORE), "d": ("hd", MORE)}, r"E:\Program Files",
                   "REG_EXPAND_SZ") as s:
-        check(s.choose() == (True, "D:"), f"chose {s.choose()}")
-        check(s.recorded() == "D:", f"recorded {s.recorded()}")
+        chose = s.choose()
+        check(chose == (True, "D:"), f"chose {chose}")
+        recorded = s.recorded()
+        check(recorded == "D:", f"recorded {recorded}")
 
 
 CASES = [
