@@ -9,7 +9,7 @@
 BUILD ?= build
 JOBS  ?= 2
 # The Wine tests mostly wait for windows and processes: several at a time per core.
-WINE_JOBS ?= 6
+WINE_JOBS ?= 8
 PYTHON := /usr/bin/python3
 MAKEFLAGS += --no-print-directory
 

@@ -18,7 +18,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import winetest  # noqa: E402
 from e2e_support import (CLIENT_KEY, PRODUCT_KEY, SYSTEM_KEY, SAMPLE_PACKAGE_KEY, TITLES,  # noqa: E402
-                         BIG_SCREEN, SMALL_SCREEN, QUESTION_EXIT, SetupRun, check, check_equal,
+                         BIG_SCREEN, SMALL_SCREEN, STOP, QUESTION_EXIT, SetupRun, check, check_equal,
                          go_through, disc_dir)
 
 EN = TITLES["en"]
@@ -231,8 +231,10 @@ def road_stop_at_welcome(run):
     check(go_through(run, welcome="stop") is None, "went past the welcome screen")
 
 
-def road_escape_welcome(run):
-    """The welcome screen in whatever size it has: Escape, then Exit on the question."""
+def road_exit_unsized_welcome(run):
+    """The welcome screen in whatever size it has: a click on its Exit face, then Exit on
+    the question. Its client area lies where Wine's frame puts it: 2 pixels in, below a
+    19-pixel caption."""
     end = time.time() + 40
     while not run.screens and time.time() < end and run.running():
         for window, (x, y, w, h) in run._candidates(EN):
@@ -241,12 +243,10 @@ def road_escape_welcome(run):
                 run.screens.append(("welcome", window))
         time.sleep(0.2)
     check(run.screens, "no welcome screen")
-    # A click on a blank part of the screen makes it the active window and gives it the
-    # keyboard (there is no window manager).
+    time.sleep(0.8)
     x, y, w, h = winetest.window_geometry(run.display, run.screens[0][1])
-    winetest.click(run.display, x + w // 2, y + h // 3)
-    winetest.key(run.display, "Escape", run.screens[0][1])
-    question = run.next_screen("question", EN, SMALL_SCREEN)
+    winetest.click(run.display, x + 2 + STOP[0] + STOP[2] // 2, y + 21 + STOP[1] + STOP[3] // 2)
+    question = run.next_screen("question", EN, SMALL_SCREEN, timeout=10)
     run.click_face(question, SMALL_SCREEN, QUESTION_EXIT)
 
 
@@ -330,8 +330,8 @@ ROWS = [
         home="a screen that cannot be shown is no answer: the page for 0X806D0100"),
     Row("WelcomeBitmapNotABitmap", "bitmap 247 is not a bitmap",
         [library_edit(("put", RT_BITMAP, 247, b"not a bitmap" * 8))],
-        road=road_escape_welcome, screens=STOPPED, home="silent: sound behaviour (screen without its picture)",
-        pending="the screen without its picture answers no Escape here"),
+        road=road_exit_unsized_welcome, screens=STOPPED, home="silent: sound behaviour (screen without its picture)",
+        timeout=20, pending="in a whole run the welcome without its picture is painted but takes no click"),
     Row("LibraryWithoutTitle", "no string 1001", [library_edit(("strings", 1001, 1001))], screens=[],
         pages=[ERROR_PAGE], home="string 1001 cannot be loaded: the page for 0X806D0100"),
     Row("LibraryWithoutShortcutNames", "no strings 5000 to 5021",
