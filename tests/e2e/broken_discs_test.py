@@ -109,6 +109,18 @@ def non_ascii_folder(run, disc):
     put(disc, DESCRIPTION, text.encode("utf-8-sig"))
 
 
+def deep_folder(run, disc):
+    """The disc moved down folders until the program's own path passes 260 bytes."""
+    deep = disc
+    while len(winetest.to_windows_path(os.path.join(deep, "setup.exe"))) <= 270:
+        deep = os.path.join(deep, "a folder on a deeply nested disc copy")
+    moved = disc + ".moving"
+    os.rename(disc, moved)
+    os.makedirs(os.path.dirname(deep))
+    os.rename(moved, deep)
+    run.disc = deep
+
+
 def library_edit(*operations):
     """Runs resource_edit over a private copy of the language library. An operation is
     ("put", type, id, bytes), ("strings", first, last) or ("retext", type, id, old, new).
@@ -216,6 +228,18 @@ def no_desktop(run):
     shutil.rmtree(run.prefix.desktop())
 
 
+def road_through_shortcut_locked(run):
+    """The installation shortcut on the desktop, held open by a program that lets no one
+    rename it (started with the set-up: preparing the machine ends every program)."""
+    path = run.put_on_desktop("Install Vorda Orvalis Tool Kit.lnk")
+    holder = os.path.join(winetest.build_dir(), "tests", "support", "recorder.exe")
+    held = run.prefix.start([holder, "--hold=" + winetest.to_windows_path(path)])
+    go_through(run)
+    check(held.poll() is None, "the shortcut was not held open")
+    run.proc.wait(90)
+    held.kill()
+
+
 def temp_read_only(run):
     temp = run.prefix.temp_dir()
     return f"mount --bind '{temp}' '{temp}' && mount -o remount,bind,ro '{temp}'"
@@ -271,10 +295,12 @@ class Row:
     """pending: why the row's outcome is not reached yet; such a row reports, not fails."""
 
     def __init__(self, name, broken, disc=(), machine=(), road=road_none, screens=None,
-                 pages=(), home="silent: sound behaviour", values=None, timeout=90, pending=None):
+                 pages=(), home="silent: sound behaviour", values=None, timeout=90, pending=None,
+                 after=None):
         self.name, self.broken, self.home, self.pending = name, broken, home, pending
         self.disc, self.machine, self.road = disc, machine, road
         self.screens, self.pages, self.values, self.timeout = screens, list(pages), values or {}, timeout
+        self.after = after  # after(run): further checks once the run has ended
 
 
 STOPPED = ["welcome", "question"]
@@ -359,6 +385,9 @@ ROWS = [
     Row("SplashClipUnplayable", "a Motion JPEG clip", [unplayable_clip], [kit_current],
         screens=["splash"], pages=[WELCOME_BACK], home=SPLASH_ONLY),
     # package
+    Row("PackageMissing", "no package file", [drop(r"package\OrvalisKit.exe")],
+        road=road_unseen, values=NOT_INSTALLED,
+        home="package cannot start: the progress screen ends with IDCANCEL"),
     Row("PackageFolder", "the package is a folder", [folder(r"package\OrvalisKit.exe")],
         road=road_unseen, values=NOT_INSTALLED,
         home="package cannot start: the progress screen ends with IDCANCEL"),
@@ -384,6 +413,9 @@ ROWS = [
     Row("ParentFolderInEveryPath", '"..\\disc\\" before every path of the description',
         [description(parent_in_every_path)], [kit_current], screens=["splash"], pages=[WELCOME_BACK],
         home=SPLASH_ONLY),
+    Row("ProgramPathPast260Bytes", "the disc so deep that setup.exe's path passes 260 bytes",
+        [deep_folder], screens=[], timeout=30,
+        home="silent: sound behaviour (the program's path does not fit: nothing is read, nothing opens)"),
     # machines
     Row("DebugNotADword", '"DEBUG" is a string',
         machine=[reg(CLIENT_KEY, "DEBUG", "1")], road=road_stop_at_welcome, screens=STOPPED,
@@ -394,6 +426,11 @@ ROWS = [
     Row("NoDesktopFolder", "the user's Desktop folder is gone",
         machine=[no_desktop], road=road_through, screens=["welcome", "licence", "progress"],
         pages=[FIRST_VISIT], values=INSTALLED, home="shortcut not found: log line, the run completes"),
+    Row("ShortcutOpenAndLocked", "the installation shortcut held open, not renamable",
+        road=road_through_shortcut_locked, screens=["welcome", "licence", "progress"],
+        pages=[FIRST_VISIT], values=INSTALLED, home="shortcut not renamed: the run completes",
+        after=lambda run: check_equal(os.listdir(run.prefix.desktop()),
+                                      ["Install Vorda Orvalis Tool Kit.lnk"], "desktop")),
     Row("ProgramFilesDirMissing", '"ProgramFilesDir" removed',
         machine=[reg_text(f'[{SYSTEM_KEY}]\n"ProgramFilesDir"=-')], road=road_stop_at_welcome,
         screens=STOPPED, home="silent: sound behaviour (another drive with room)"),
@@ -444,6 +481,8 @@ def run_row(row):
         for (key, name), expected in row.values.items():
             check_equal(registry.data(key, name), expected, name)
         check_equal(disc_snapshot(run.disc), before, "files of the disc")
+        if row.after:
+            row.after(run)
         return seconds
 
 

@@ -2,10 +2,13 @@
 // to start: it appends one line saying what it was started with and ends.
 //
 //   recorder.exe [--log=FILE] arguments...
+//   recorder.exe --hold=FILE
 //
 // The line is the program's own full path, a tab, and the rest of the command line exactly
 // as given (the --log argument left out). The log is FILE, else the file named by the
 // environment variable ORTK_RECORDER_LOG, else recorder.log next to the program.
+// With --hold it only opens FILE for reading, shared with readers alone (no one may write,
+// rename or delete it), and keeps it open until it is ended.
 #include <windows.h>
 
 #include <cstring>
@@ -56,6 +59,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char program[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, program, sizeof program);
     const char* rest = SkipProgramName(GetCommandLineA());
+    std::string hold = rest;
+    if (hold.size() > 1 && hold.front() == '"' && hold.back() == '"') hold = hold.substr(1, hold.size() - 2);
+    if (hold.compare(0, 7, "--hold=") == 0) {
+        HANDLE held = CreateFileA(hold.c_str() + 7, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (held == INVALID_HANDLE_VALUE) return 1;
+        Sleep(INFINITE);
+    }
     std::string log = TakeLogArgument(rest);
     if (log.empty()) log = DefaultLog(program);
 
