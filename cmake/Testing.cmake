@@ -16,7 +16,18 @@
 # Every test writes JUnit XML into ${ORTK_RESULTS}; tools/test-summary adds them up.
 
 set(ORTK_RESULTS ${CMAKE_BINARY_DIR}/test-results)
-set(ORTK_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
+# Programs under Wine see the build through Z:, so a checkout deep in the file system would
+# put their paths past MAX_PATH: the tests then reach the build through a short link.
+set(ORTK_TEST_BUILD_DIR ${CMAKE_BINARY_DIR})
+string(LENGTH "${CMAKE_BINARY_DIR}" build_dir_length)
+if(build_dir_length GREATER 60 AND NOT CMAKE_HOST_WIN32)
+  string(MD5 build_dir_hash "${CMAKE_BINARY_DIR}")
+  string(SUBSTRING ${build_dir_hash} 0 12 build_dir_hash)
+  set(ORTK_TEST_BUILD_DIR /tmp/ortk-build-${build_dir_hash})
+  file(REMOVE ${ORTK_TEST_BUILD_DIR})
+  file(CREATE_LINK ${CMAKE_BINARY_DIR} ${ORTK_TEST_BUILD_DIR} SYMBOLIC)
+endif()
+set(ORTK_WINE_TEMPLATE ${ORTK_TEST_BUILD_DIR}/wine-template)
 set(ORTK_PYTHON /usr/bin/python3)
 
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -83,7 +94,7 @@ function(ortk_wine_test)
            COMMAND ${ORTK_PYTHON} ${CMAKE_SOURCE_DIR}/tools/wine-test ${gui_flag}
                    --results ${ORTK_RESULTS}/${T_NAME}.xml -- $<TARGET_FILE:${program}> ${T_ARGS})
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "ORTK_BUILD_DIR=${CMAKE_BINARY_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE}")
+    ENVIRONMENT "ORTK_BUILD_DIR=${ORTK_TEST_BUILD_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE}")
 endfunction()
 
 function(ortk_script_test)
@@ -122,6 +133,6 @@ function(ortk_script_test)
              COMMAND ${ORTK_PYTHON} ${script} ${case_args} --results ${ORTK_RESULTS}/${test}.xml)
     # COST: the end-to-end runs are the longest; ctest starts them first.
     set_tests_properties(${test} PROPERTIES TIMEOUT ${T_TIMEOUT} COST 100
-      ENVIRONMENT "ORTK_BUILD_DIR=${CMAKE_BINARY_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE};PYTHONPATH=${CMAKE_SOURCE_DIR}/tools")
+      ENVIRONMENT "ORTK_BUILD_DIR=${ORTK_TEST_BUILD_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE};PYTHONPATH=${CMAKE_SOURCE_DIR}/tools")
   endforeach()
 endfunction()
