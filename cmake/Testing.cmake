@@ -92,7 +92,9 @@ function(ortk_wine_test)
   endif()
   add_test(NAME ${T_NAME}
            COMMAND ${ORTK_PYTHON} ${CMAKE_SOURCE_DIR}/tools/wine-test ${gui_flag}
-                   --results ${ORTK_RESULTS}/${T_NAME}.xml -- $<TARGET_FILE:${program}> ${T_ARGS})
+                   --results ${ORTK_RESULTS}/${T_NAME}.xml --
+                   ${ORTK_TEST_BUILD_DIR}/$<PATH:RELATIVE_PATH,$<TARGET_FILE:${program}>,${CMAKE_BINARY_DIR}>
+                   ${T_ARGS})
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "ORTK_BUILD_DIR=${ORTK_TEST_BUILD_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE}")
 endfunction()
