@@ -134,18 +134,6 @@ def ensure_template(path=None):
     return path
 
 
-def _prefix_parent(template):
-    """Where throwaway prefixes go: next to the template, unless the checkout lies so deep
-    that programs would see their files (through Z:) past MAX_PATH; then in the temporary
-    folder, where it is on the same file system (prefixes are hard-linked copies)."""
-    parent = os.path.dirname(os.path.abspath(template))
-    if len(parent) > 80:
-        temp = tempfile.gettempdir()
-        if os.stat(temp).st_dev == os.stat(parent).st_dev:
-            return temp
-    return parent
-
-
 class Display:
     """A private Xvfb server."""
 
@@ -197,7 +185,7 @@ class Prefix:
 
     def __init__(self, display=None, lang=None, keep=False):
         template = ensure_template()
-        self.root = tempfile.mkdtemp(prefix="ortk-prefix-", dir=_prefix_parent(template))
+        self.root = tempfile.mkdtemp(prefix="ortk-prefix-", dir=os.path.dirname(template))
         self.path = os.path.join(self.root, "prefix")
         subprocess.run(["cp", "-al", template, self.path], check=True)
         for name in os.listdir(self.path):
