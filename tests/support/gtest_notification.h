@@ -1,6 +1,6 @@
 // GoogleTest's Notification over a Win32 event, for the Windows build. The C++ library of
 // MinGW's win32 thread model (GCC 12) has no std::mutex, on which GoogleTest builds its own;
-// only GoogleTest's thread helpers use it. cmake/Testing.cmake forces this header into
+// only GoogleTest's thread helpers use it. cmake/Testing.cmake puts this header first in
 // GoogleTest and every test program. No <windows.h> here: the declarations below are the
 // system's own, so that a later <windows.h> agrees with them.
 #pragma once
