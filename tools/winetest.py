@@ -183,7 +183,7 @@ class Display:
 class Prefix:
     """A throwaway copy of the template prefix; its wineserver ends with it."""
 
-    def __init__(self, display=None, lang=None, keep=False):
+    def __init__(self, display=None, lang=None, keep=False, keep_booted=True):
         template = ensure_template()
         self.root = tempfile.mkdtemp(prefix="ortk-prefix-", dir=os.path.dirname(template))
         self.path = os.path.join(self.root, "prefix")
@@ -200,6 +200,8 @@ class Prefix:
         self.keep = keep
         self.user_dir = _wine_user_dir(self.path)
         self.drive_c = os.path.join(self.path, "drive_c")
+        self.keep_booted = keep_booted
+        self._keeper = None
 
     # -- environment and processes ------------------------------------------------------
     def env(self, extra=None):
@@ -214,17 +216,100 @@ class Prefix:
             env.update(extra)
         return env
 
+    def _boot(self):
+        """Keeps the prefix's system processes (services, devices, plug and play) up between
+        the Wine calls of a scenario. The wineserver ends them with the last program, and
+        each call then booted them anew, about 1.5 s of CPU a time; a waiting cmd.exe of
+        our own holds them. It is started with its output in a file, as the system
+        processes it starts inherit that and would hold a caller's pipe open."""
+        if not self.keep_booted or (self._keeper and self._keeper.poll() is None):
+            return
+        output = os.path.join(self.root, "keeper.out")
+        with open(output, "wb") as out:
+            self._keeper = subprocess.Popen(["wine", "cmd", "/k", "echo", "booted"],
+                                            env=self.env(), cwd=self.root,
+                                            stdin=subprocess.PIPE, stdout=out,
+                                            stderr=subprocess.STDOUT)
+        deadline = time.time() + 60
+        while time.time() < deadline and self._keeper.poll() is None:
+            with open(output, "rb") as f:
+                if b"booted" in f.read():
+                    break
+            time.sleep(0.05)
+        # The first window of a prefix starts its desktop process (explorer.exe), which
+        # would otherwise hold the output of whatever program made that window. rundll32
+        # makes a hidden window before it finds there is nothing to call.
+        subprocess.run(["wine", "rundll32", "user32.dll,NoSuchEntry"], env=self.env(),
+                       cwd=self.root, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=60)
+
+    def _let_go(self):
+        """Ends the waiting cmd.exe; the system processes then end with the last program."""
+        if self._keeper and self._keeper.poll() is None:
+            self._keeper.stdin.close()
+            try:
+                self._keeper.wait(10)
+            except subprocess.TimeoutExpired:
+                self._keeper.kill()
+        self._keeper = None
+
+    def end_server(self):
+        """Ends the prefix's wineserver and every process of it; the next call starts a new
+        one (inside a mount namespace, if that is where the call comes from)."""
+        self._let_go()
+        subprocess.run(["wineserver", "-k"], env=self.env(), stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.env(), timeout=30)
+
     def run(self, args, timeout=120, cwd=None, env=None, check=False):
-        return subprocess.run(["wine"] + list(args), env=self.env(env), cwd=cwd, timeout=timeout,
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=check)
+        """Runs a program to its end; its output is caught in files, not pipes, as a
+        process it leaves running would hold a pipe open past its end."""
+        self._boot()
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            proc = subprocess.Popen(["wine"] + list(args), env=self.env(env), cwd=cwd,
+                                    stdout=out, stderr=err)
+            try:
+                proc.wait(timeout)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait()
+                raise
+            out.seek(0)
+            err.seek(0)
+            result = subprocess.CompletedProcess(proc.args, proc.returncode, out.read(), err.read())
+        if check:
+            result.check_returncode()
+        return result
 
     def start(self, args, cwd=None, env=None):
+        self._boot()
         return subprocess.Popen(["wine"] + list(args), env=self.env(env), cwd=cwd,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
     def wait_idle(self, timeout=60):
         """Waits until every process of the prefix has ended."""
+        self._let_go()
         subprocess.run(["wineserver", "-w"], env=self.env(), timeout=timeout)
+
+    def running(self, program):
+        """Whether a process of this prefix has `program` mapped as its image. The command
+        line is no guide: the package installer is started with " -r -s" alone."""
+        marker = ("WINEPREFIX=" + self.path).encode() + b"\0"
+        suffix = "/" + program.lower()
+        for pid in os.listdir("/proc"):
+            if not pid.isdigit():
+                continue
+            try:
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    if marker not in f.read() + b"\0":
+                        continue
+                with open(f"/proc/{pid}/maps", "rb") as f:
+                    maps = f.read().decode("latin-1").lower()
+            except OSError:
+                continue
+            if any(line.endswith(suffix) for line in maps.splitlines()):
+                return True
+        return False
 
     # -- registry -------------------------------------------------------------------------
     def reg_add(self, key, name=None, data=None, kind="REG_SZ"):
@@ -291,6 +376,7 @@ class Prefix:
 
     # -- end --------------------------------------------------------------------------------
     def close(self):
+        self._let_go()
         subprocess.run(["wineserver", "-k"], env=self.env(), stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         try:

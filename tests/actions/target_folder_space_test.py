@@ -67,8 +67,7 @@ class Scenario:
                        value_line, ""]
             self.prefix.reg_import("\r\n".join(script))
             # The mount manager reads the drive types when it starts: start it afresh.
-            subprocess.run(["wineserver", "-k"], env=self.prefix.env(), stderr=subprocess.DEVNULL)
-            subprocess.run(["wineserver", "-w"], env=self.prefix.env(), timeout=30)
+            self.prefix.end_server()
         except BaseException:
             self.close()
             raise
@@ -91,8 +90,7 @@ class Scenario:
         return value[1] if value else None
 
     def close(self):
-        subprocess.run(["wineserver", "-k"], env=self.prefix.env(), stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=self.prefix.env(), timeout=30)
+        self.prefix.end_server()
         for folder in reversed(self.mounts):
             subprocess.run(["umount", folder], check=False)
         self.prefix.close()

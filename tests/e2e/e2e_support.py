@@ -281,9 +281,7 @@ class SetupRun:
             setup = self.disc_path() + "\\setup.exe"
         command = ["wine"] + list(launcher) + [setup] + list(args)
         if wrapper:
-            subprocess.run(["wineserver", "-k"], env=self.prefix.env(),
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            subprocess.run(["wineserver", "-w"], env=self.prefix.env(), timeout=30)
+            self.prefix.end_server()
             command = ["unshare", "-m", "--propagation", "private", "sh", "-c",
                        wrapper + '\nexec "$@"', "setup-run"] + command
         env = self.prefix.env({"ORTK_RECORDER_LOG": winetest.to_windows_path(self.launch_log)})

@@ -125,24 +125,7 @@ class Run:
 
     # -- the processes of this prefix ------------------------------------------------------
     def running(self, program):
-        """Whether a process of this prefix has `program` mapped as its image. The command
-        line is no guide: the package installer is started with " -r -s" alone."""
-        marker = ("WINEPREFIX=" + self.prefix.path).encode() + b"\0"
-        suffix = "/" + program.lower()
-        for pid in os.listdir("/proc"):
-            if not pid.isdigit():
-                continue
-            try:
-                with open(f"/proc/{pid}/environ", "rb") as f:
-                    if marker not in f.read() + b"\0":
-                        continue
-                with open(f"/proc/{pid}/maps", "rb") as f:
-                    maps = f.read().decode("latin-1").lower()
-            except OSError:
-                continue
-            if any(line.endswith(suffix) for line in maps.splitlines()):
-                return True
-        return False
+        return self.prefix.running(program)
 
     def wait_gone(self, program, timeout=90):
         end = time.time() + timeout
