@@ -240,6 +240,19 @@ def road_through_shortcut_locked(run):
     held.kill()
 
 
+def road_through_crowd(run):
+    """300 programs besides the set-up's own while the package is waited for: more than
+    the first process list the set-up asks for holds. The package's clean-up program
+    lingers 15 s; the set-up must not end before it (started with the set-up, as above)."""
+    recorder = os.path.join(winetest.build_dir(), "tests", "support", "recorder.exe")
+    crowd = run.prefix.start([recorder, "--crowd=300"])
+    check_equal(crowd.stdout.readline().strip(), b"crowd 300", "programs started")
+    go_through(run)
+    run.proc.wait(120)
+    check(not run.prefix.running("_ISDel.exe"), "the set-up ended before the clean-up program")
+    crowd.kill()
+
+
 def temp_read_only(run):
     temp = run.prefix.temp_dir()
     return f"mount --bind '{temp}' '{temp}' && mount -o remount,bind,ro '{temp}'"
@@ -431,6 +444,11 @@ ROWS = [
         pages=[FIRST_VISIT], values=INSTALLED, home="shortcut not renamed: the run completes",
         after=lambda run: check_equal(os.listdir(run.prefix.desktop()),
                                       ["Install Vorda Orvalis Tool Kit.lnk"], "desktop")),
+    Row("ThreeHundredOtherPrograms", "300 other programs running while the package is waited for",
+        machine=[lambda run: run.package_mode("normal", cleanup_seconds=15)],
+        road=road_through_crowd, screens=["welcome", "licence", "progress"], pages=[FIRST_VISIT],
+        values=INSTALLED, timeout=150,
+        home="the wait finds the package's clean-up program among them: the run completes"),
     Row("ProgramFilesDirMissing", '"ProgramFilesDir" removed',
         machine=[reg_text(f'[{SYSTEM_KEY}]\n"ProgramFilesDir"=-')], road=road_stop_at_welcome,
         screens=STOPPED, home="silent: sound behaviour (another drive with room)"),

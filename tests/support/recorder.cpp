@@ -3,14 +3,19 @@
 //
 //   recorder.exe [--log=FILE] arguments...
 //   recorder.exe --hold=FILE
+//   recorder.exe --crowd=N
 //
 // The line is the program's own full path, a tab, and the rest of the command line exactly
 // as given (the --log argument left out). The log is FILE, else the file named by the
 // environment variable ORTK_RECORDER_LOG, else recorder.log next to the program.
 // With --hold it only opens FILE for reading, shared with readers alone (no one may write,
 // rename or delete it), and keeps it open until it is ended.
+// With --crowd it starts N copies of itself suspended, which stand in the process list like
+// any other program but cost next to nothing, writes "crowd N" (the number started) to its
+// output, and waits until it is ended; the copies end with it.
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -53,20 +58,54 @@ std::string DefaultLog(const std::string& program) {
     return folder + "recorder.log";
 }
 
+int Crowd(const char* program, long count) {
+    // The copies are in a job that ends them when its last handle, this program's, closes.
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!job || !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
+                                         sizeof limits))
+        return 1;
+    std::string commandLine = std::string("\"") + program + "\"";
+    long started = 0;
+    for (long i = 0; i < count; ++i) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        std::string line = commandLine;
+        if (!CreateProcessA(program, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                            nullptr, nullptr, &startup, &process))
+            break;
+        if (AssignProcessToJobObject(job, process.hProcess)) ++started;
+        else TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    std::string report = "crowd " + std::to_string(started) + "\r\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), report.data(), static_cast<DWORD>(report.size()),
+              &written, nullptr);
+    Sleep(INFINITE);
+    return 0;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char program[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, program, sizeof program);
     const char* rest = SkipProgramName(GetCommandLineA());
-    std::string hold = rest;
-    if (hold.size() > 1 && hold.front() == '"' && hold.back() == '"') hold = hold.substr(1, hold.size() - 2);
-    if (hold.compare(0, 7, "--hold=") == 0) {
-        HANDLE held = CreateFileA(hold.c_str() + 7, GENERIC_READ, FILE_SHARE_READ, nullptr,
+    std::string option = rest;
+    if (option.size() > 1 && option.front() == '"' && option.back() == '"')
+        option = option.substr(1, option.size() - 2);
+    if (option.compare(0, 7, "--hold=") == 0) {
+        HANDLE held = CreateFileA(option.c_str() + 7, GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (held == INVALID_HANDLE_VALUE) return 1;
         Sleep(INFINITE);
     }
+    if (option.compare(0, 8, "--crowd=") == 0)
+        return Crowd(program, std::strtol(option.c_str() + 8, nullptr, 10));
     std::string log = TakeLogArgument(rest);
     if (log.empty()) log = DefaultLog(program);
 
