@@ -2,11 +2,12 @@
 #
 #   ortk_host_test(NAME n SOURCES ... [LIBS ...])
 #       host build only: a GoogleTest program over the portable core.
-#   ortk_wine_test(NAME n SOURCES ... [LIBS ...] [GUI] [DEPENDS ...] [TIMEOUT s]
+#   ortk_wine_test(NAME n SOURCES ... [LIBS ...] [GUI] [LONG] [DEPENDS ...] [TIMEOUT s]
 #                  [LANG locale] [PROGRAM target] [ARGS ...])
 #       win32 build only: a GoogleTest program run under Wine in a private prefix
 #       (tools/wine-test), under its own Xvfb display with GUI, with LC_ALL=locale
-#       (default en_US.UTF-8). PROGRAM reuses the executable of another wine test (no
+#       (default en_US.UTF-8). LONG: among the longest, started with the end-to-end runs
+#       so that the run does not end on it. PROGRAM reuses the executable of another wine test (no
 #       SOURCES then), for running the same program under another locale.
 #   ortk_script_test(NAME n SCRIPT file [TIMEOUT s] [CASES])
 #       win32 build only: a Python end-to-end test (tools/winetest.py helpers). With CASES
@@ -69,7 +70,7 @@ function(ortk_host_test)
 endfunction()
 
 function(ortk_wine_test)
-  cmake_parse_arguments(T "GUI" "NAME;TIMEOUT;LANG;PROGRAM" "SOURCES;LIBS;DEPENDS;ARGS" ${ARGN})
+  cmake_parse_arguments(T "GUI;LONG" "NAME;TIMEOUT;LANG;PROGRAM" "SOURCES;LIBS;DEPENDS;ARGS" ${ARGN})
   if(NOT ORTK_WIN32)
     return()
   endif()
@@ -109,12 +110,17 @@ function(ortk_wine_test)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
+  set(cost 0)
+  if(T_LONG)
+    set(cost 100)
+  endif()
   add_test(NAME ${T_NAME}
            COMMAND ${ORTK_PYTHON} ${CMAKE_SOURCE_DIR}/tools/wine-test ${gui_flag}
                    --results ${ORTK_RESULTS}/${T_NAME}.xml --
                    ${ORTK_TEST_BUILD_DIR}/$<PATH:RELATIVE_PATH,$<TARGET_FILE:${program}>,${CMAKE_BINARY_DIR}>
                    ${T_ARGS})
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
+    COST ${cost}
     ENVIRONMENT "ORTK_BUILD_DIR=${ORTK_TEST_BUILD_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE}")
 endfunction()
 
