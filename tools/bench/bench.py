@@ -170,10 +170,10 @@ def start_idle(prefix, one_window, count):
     return procs
 
 
-def wait_package(timeout=60):
+def wait_package(prefix, timeout=60):
     end = time.monotonic() + timeout
     while time.monotonic() < end:
-        if processes_with("OrvalisKit.exe"):
+        if prefix.running("OrvalisKit.exe"):  # started with " -r -s" alone: not by name
             return True
         time.sleep(0.1)
     return False
@@ -182,7 +182,7 @@ def wait_package(timeout=60):
 def while_package_runs(proc, prefix, seconds, idlers):
     """CPU over CPU_WINDOW seconds once the package runs, then peak memory of the whole run."""
     sampler = Sampler(proc.pid, prefix)
-    if not wait_package():
+    if not wait_package(prefix):
         raise RuntimeError("the installer did not start the package")
     time.sleep(1)
     cpu = sampler.cpu_percent()
