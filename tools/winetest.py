@@ -377,11 +377,8 @@ class Prefix:
 
     # -- end --------------------------------------------------------------------------------
     def close(self):
-        self._let_go()
-        subprocess.run(["wineserver", "-k"], env=self.env(), stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
         try:
-            subprocess.run(["wineserver", "-w"], env=self.env(), timeout=20)
+            self.end_server()
         except subprocess.TimeoutExpired:
             pass
         if not self.keep:
