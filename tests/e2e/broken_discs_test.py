@@ -123,8 +123,8 @@ def deep_folder(run, disc):
 
 def library_edit(*operations):
     """Runs resource_edit over a private copy of the language library. An operation is
-    ("put", type, id, bytes), ("strings", first, last) or ("retext", type, id, old, new).
-    (Wine's resource update keeps a resource it is asked to delete: the rows replace.)"""
+    ("put", type, id, bytes), ("drop", type, id), ("strings", first, last) or
+    ("retext", type, id, old, new)."""
     def make(run, disc):
         path = os.path.join(disc, *LIBRARY.split("\\"))
         private = path + ".new"
@@ -136,6 +136,8 @@ def library_edit(*operations):
         for op in operations:
             if op[0] == "put":
                 args.append(f"put:{op[1]}:{op[2]}:{put_resource(work, op[2], op[3])}")
+            elif op[0] == "drop":
+                args.append(f"delete:{op[1]}:{op[2]}")
             elif op[0] == "strings":
                 for block in range(op[1] // 16 + 1, op[2] // 16 + 2):
                     data = edit_resource(run, tool, private, work, RT_STRING, block)
@@ -282,9 +284,11 @@ def road_exit_unsized_welcome(run):
         time.sleep(0.2)
     check(run.screens, "no welcome screen")
     time.sleep(0.8)
+    run.screenshot("welcome")
     x, y, w, h = winetest.window_geometry(run.display, run.screens[0][1])
     winetest.click(run.display, x + 2 + STOP[0] + STOP[2] // 2, y + 21 + STOP[1] + STOP[3] // 2)
     question = run.next_screen("question", EN, SMALL_SCREEN, timeout=10)
+    run.screenshot("question")
     run.click_face(question, SMALL_SCREEN, QUESTION_EXIT)
 
 
@@ -324,6 +328,7 @@ INSTALLED = {(CLIENT_KEY, "ClientInstalled"): 1}
 NO_DESCRIPTION = "description cannot be loaded: nothing opens, the error page table is empty"
 OWN_RESOURCES = "resource library missing: the program's own screens"
 SPLASH_ONLY = "splash result ignored; kit current: after-first-visit page"
+UNPAINTED = "background bitmap not loadable: template size, plain button faces that work"
 ANY_ANSWER = "a screen's answer other than go on ends the run quietly"
 # The rights check probes the folder "ProgramFilesDir" names, read as it stands.
 RIGHTS_DECIDE = "rights check: the probe of that folder decides; the page for 0X806D0101"
@@ -368,9 +373,15 @@ ROWS = [
         [library_edit(("put", RT_DIALOG, 112, UNCREATABLE_TEMPLATE))],
         screens=["splash"], pages=[ERROR_PAGE], values=NOT_INSTALLED,
         home="a screen that cannot be shown is no answer: the page for 0X806D0100"),
+    Row("WelcomeTemplateMissing", "no template 112", [library_edit(("drop", RT_DIALOG, 112))],
+        screens=["splash"], pages=[ERROR_PAGE], values=NOT_INSTALLED,
+        home="a screen that cannot be shown is no answer: the page for 0X806D0100"),
+    Row("WelcomeBitmapMissing", "no bitmap 247", [library_edit(("drop", RT_BITMAP, 247))],
+        road=road_exit_unsized_welcome, screens=STOPPED, home=UNPAINTED,
+        timeout=20),
     Row("WelcomeBitmapNotABitmap", "bitmap 247 is not a bitmap",
         [library_edit(("put", RT_BITMAP, 247, b"not a bitmap" * 8))],
-        road=road_exit_unsized_welcome, screens=STOPPED, home="silent: sound behaviour (screen without its picture)",
+        road=road_exit_unsized_welcome, screens=STOPPED, home=UNPAINTED,
         timeout=20),
     Row("LibraryWithoutTitle", "no string 1001", [library_edit(("strings", 1001, 1001))], screens=[],
         pages=[ERROR_PAGE], home="string 1001 cannot be loaded: the page for 0X806D0100"),
