@@ -28,6 +28,8 @@ if(build_dir_length GREATER 60 AND NOT CMAKE_HOST_WIN32)
   file(REMOVE ${ORTK_TEST_BUILD_DIR})
   file(CREATE_LINK ${CMAKE_BINARY_DIR} ${ORTK_TEST_BUILD_DIR} SYMBOLIC)
 endif()
+# Where Wine's programs see the build, for tools run outside ctest (tools/demo).
+file(WRITE ${CMAKE_BINARY_DIR}/wine-build-dir.txt "${ORTK_TEST_BUILD_DIR}\n")
 set(ORTK_WINE_TEMPLATE ${ORTK_TEST_BUILD_DIR}/wine-template)
 set(ORTK_PYTHON /usr/bin/python3)
 

@@ -124,13 +124,10 @@ class Run:
         return max(pixel) < 60
 
     # -- the processes of this prefix ------------------------------------------------------
-    def running(self, program):
-        return self.prefix.running(program)
-
     def wait_gone(self, program, timeout=90):
         end = time.time() + timeout
         while time.time() < end:
-            if not self.running(program):
+            if not self.prefix.running(program):
                 return time.time()
             time.sleep(0.1)
         raise TimeoutError(program + " still running")
@@ -227,7 +224,7 @@ def cancel_confirmed():
         run.click_face(question, QUESTION_EXIT_FACE)
         winetest.wait_window(run.display, TITLE, timeout=1.5, gone=True)
         check(run.client_value("CancelPressed") == 4, "CancelPressed not 4 after confirming")
-        check(run.running("_ISDel.exe") or run.running("OrvalisKit.exe"),
+        check(run.prefix.running("_ISDel.exe") or run.prefix.running("OrvalisKit.exe"),
               "the package and its clean-up program are already gone")
         check(run.proc.poll() is None, "the set-up ended before the package")
         cleanup_end = run.wait_package_and_cleanup()
