@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
         if (!found && op.verb == "put") {
             all.push_back({type, name, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), {}});
             if (!ReadBytes(op.file, all.back().bytes)) return 1;
-        } else if (!found && op.verb == "get") {
+        } else if (!found) {  // a row that drops or reads nothing would test nothing
             std::fprintf(stderr, "resource_edit: no resource %u:%u\n", op.type, op.id);
             return 1;
         }
