@@ -66,6 +66,22 @@ def build_dir():
     return os.environ.get("ORTK_BUILD_DIR", os.path.join(os.getcwd(), "build", "win32"))
 
 
+def use_build(build):
+    """Points these helpers at a build folder for a tool run outside ctest, through the
+    short link its configuration made for a deep checkout (named in wine-build-dir.txt),
+    so that the paths Wine's programs see stay within MAX_PATH. Returns that folder."""
+    try:
+        with open(os.path.join(build, "wine-build-dir.txt")) as named:
+            seen = named.read().strip()
+    except OSError:
+        seen = build
+    if not seen or os.path.realpath(seen) != os.path.realpath(build):
+        seen = build
+    os.environ["ORTK_BUILD_DIR"] = seen
+    os.environ.setdefault("ORTK_WINE_TEMPLATE", os.path.join(seen, "wine-template"))
+    return seen
+
+
 def source_dir():
     here = os.path.dirname(os.path.abspath(__file__))
     return os.environ.get("ORTK_SOURCE_DIR", os.path.dirname(here))

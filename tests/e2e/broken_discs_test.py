@@ -328,6 +328,7 @@ INSTALLED = {(CLIENT_KEY, "ClientInstalled"): 1}
 NO_DESCRIPTION = "description cannot be loaded: nothing opens, the error page table is empty"
 OWN_RESOURCES = "resource library missing: the program's own screens"
 SPLASH_ONLY = "splash result ignored; kit current: after-first-visit page"
+UNSHOWABLE = "a screen that cannot be shown is no answer: the page for 0X806D0100"
 UNPAINTED = "background bitmap not loadable: template size, plain button faces that work"
 ANY_ANSWER = "a screen's answer other than go on ends the run quietly"
 # The rights check probes the folder "ProgramFilesDir" names, read as it stands.
@@ -372,10 +373,10 @@ ROWS = [
     Row("WelcomeTemplateCannotBeCreated", "template 112 names a window class that does not exist",
         [library_edit(("put", RT_DIALOG, 112, UNCREATABLE_TEMPLATE))],
         screens=["splash"], pages=[ERROR_PAGE], values=NOT_INSTALLED,
-        home="a screen that cannot be shown is no answer: the page for 0X806D0100"),
+        home=UNSHOWABLE),
     Row("WelcomeTemplateMissing", "no template 112", [library_edit(("drop", RT_DIALOG, 112))],
         screens=["splash"], pages=[ERROR_PAGE], values=NOT_INSTALLED,
-        home="a screen that cannot be shown is no answer: the page for 0X806D0100"),
+        home=UNSHOWABLE),
     Row("WelcomeBitmapMissing", "no bitmap 247", [library_edit(("drop", RT_BITMAP, 247))],
         road=road_exit_unsized_welcome, screens=STOPPED, home=UNPAINTED,
         timeout=20),

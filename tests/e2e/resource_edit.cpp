@@ -59,19 +59,18 @@ LPCSTR NameArgument(const std::string& text) {
 }
 
 struct Reading {
-    HMODULE library;
     std::vector<Resource>* all;
     std::string type, name;
 };
 
-BOOL CALLBACK EveryLanguage(HMODULE, LPCSTR type, LPCSTR name, WORD language, LONG_PTR context) {
+BOOL CALLBACK EveryLanguage(HMODULE library, LPCSTR type, LPCSTR name, WORD language, LONG_PTR context) {
     Reading& reading = *reinterpret_cast<Reading*>(context);
-    HRSRC found = FindResourceExA(reading.library, type, name, language);
-    HGLOBAL loaded = found ? LoadResource(reading.library, found) : nullptr;
+    HRSRC found = FindResourceExA(library, type, name, language);
+    HGLOBAL loaded = found ? LoadResource(library, found) : nullptr;
     if (!loaded) return TRUE;
     const char* bytes = static_cast<const char*>(LockResource(loaded));
     reading.all->push_back({reading.type, reading.name, language,
-                            std::vector<char>(bytes, bytes + SizeofResource(reading.library, found))});
+                            std::vector<char>(bytes, bytes + SizeofResource(library, found))});
     return TRUE;
 }
 
@@ -124,7 +123,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::vector<Resource> all;
-    Reading reading{library, &all, {}, {}};
+    Reading reading{&all, {}, {}};
     EnumResourceTypesA(library, EveryType, reinterpret_cast<LONG_PTR>(&reading));
     FreeLibrary(library);
 

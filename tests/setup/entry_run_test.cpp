@@ -64,6 +64,13 @@ const char kDescription[] =
     "  </LANGUAGE>\r\n"
     "</CD_CLIENT>\r\n";
 
+// Handles what the window system has sent this thread, then waits up to 20 ms for more.
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+}
+
 // Brings a window of this thread to the front and pumps its messages until the window
 // system has agreed for a moment: under load the X server's focus change can arrive late
 // and otherwise undo a later change made by the set-up.
@@ -71,13 +78,11 @@ void BringToFront(HWND window) {
     SetForegroundWindow(window);
     DWORD start = GetTickCount(), steady = start;
     while (GetTickCount() - start < 5000 && GetTickCount() - steady < 300) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        PumpMessages();
         if (GetForegroundWindow() != window) {
             SetForegroundWindow(window);
             steady = GetTickCount();
         }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
 }
 
@@ -86,11 +91,7 @@ void BringToFront(HWND window) {
 // seconds for the expected one.
 HWND FrontWindowAfterMessages(HWND expected) {
     DWORD start = GetTickCount();
-    while (GetForegroundWindow() != expected && GetTickCount() - start < 3000) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
+    while (GetForegroundWindow() != expected && GetTickCount() - start < 3000) PumpMessages();
     return GetForegroundWindow();
 }
 

@@ -266,8 +266,7 @@ def main():
     parser.add_argument("--idle", type=int, default=200)
     parser.add_argument("--seconds", type=int, default=30)
     args = parser.parse_args()
-    build = os.path.abspath(args.build)
-    os.environ["ORTK_BUILD_DIR"] = build
+    build = winetest.use_build(os.path.abspath(args.build))
     source_disc = os.path.abspath(args.disc or os.path.join(build, "disc"))
 
     work = tempfile.mkdtemp(prefix="bench-", dir=build)
