@@ -12,45 +12,72 @@ namespace {
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 using GetModuleFileNameExFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+using QueryImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
 using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
 
 constexpr DWORD kOpenForPath = SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
+// What QueryFullProcessImageNameA needs; granted also for processes whose memory this
+// program may not read.
+constexpr DWORD kOpenForImageName = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION
 constexpr DWORD kOpenForWaitNt = SYNCHRONIZE | PROCESS_QUERY_INFORMATION;
 constexpr DWORD kOpenForWait95 = PROCESS_QUERY_INFORMATION;
 constexpr DWORD kFirstListBytes = 1024;
 constexpr DWORD kPathBytes = 260;
-constexpr DWORD kProcessEntrySize = 296;
+constexpr DWORD kProcessEntrySize = sizeof(PROCESSENTRY32);
+static_assert(sizeof(void*) != 4 || kProcessEntrySize == 296, "the system expects the 32-bit layout");
 
 template <typename F>
 F Lookup(const UniqueModule& library, const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library.get(), name)));
 }
 
-std::string FirstModulePath(DWORD id, EnumProcessModulesFn enumModules,
-                            GetModuleFileNameExFn moduleFileName) {
-    UniqueHandle process(OpenProcess(kOpenForPath, FALSE, id));
-    if (!process) return std::string();
-    HMODULE module = nullptr;
-    DWORD needed = 0;
-    if (!enumModules(process.get(), &module, sizeof module, &needed)) return std::string();
+// How the NT family reads a process's executable path.
+struct NtPathReaders {
+    EnumProcessModulesFn enumModules = nullptr;
+    GetModuleFileNameExFn moduleFileName = nullptr;
+    QueryImageNameFn queryImageName = nullptr;  // Vista and later
+};
+
+std::string FirstModulePath(DWORD id, const NtPathReaders& readers) {
     char path[kPathBytes];
-    DWORD length = moduleFileName(process.get(), module, path, kPathBytes);
-    if (length == 0 || length >= kPathBytes) return std::string();
+    UniqueHandle process(OpenProcess(kOpenForPath, FALSE, id));
+    if (process) {
+        HMODULE module = nullptr;
+        DWORD needed = 0;
+        if (readers.enumModules(process.get(), &module, sizeof module, &needed)) {
+            DWORD length = readers.moduleFileName(process.get(), module, path, kPathBytes);
+            if (length != 0 && length < kPathBytes) return std::string(path, length);
+        }
+    }
+    // A 64-bit process seen from this 32-bit one lists no modules, and a protected one
+    // cannot be opened for reading: the system still tells their image path, in the same
+    // Win32 form.
+    if (!readers.queryImageName) return std::string();
+    UniqueHandle limited(OpenProcess(kOpenForImageName, FALSE, id));
+    if (!limited) return std::string();
+    DWORD length = kPathBytes;
+    if (!readers.queryImageName(limited.get(), 0, path, &length) || length == 0 ||
+        length >= kPathBytes)
+        return std::string();
     return std::string(path, length);
 }
 
 bool EnumerateNt(ProcessFinder::ProcessCallback callback, void* context) {
     UniqueModule psapi = LoadSystemLibrary("PSAPI.DLL");
+    if (!psapi) return false;
+    // VDMDBG would list 16-bit tasks, which are not reported; it is loaded where the system
+    // has it, but nothing here needs it (newer systems may not ship it).
     UniqueModule vdmdbg = LoadSystemLibrary("VDMDBG.DLL");
-    if (!psapi || !vdmdbg) return false;
     auto enumProcesses = Lookup<EnumProcessesFn>(psapi, "EnumProcesses");
-    auto enumModules = Lookup<EnumProcessModulesFn>(psapi, "EnumProcessModules");
-    auto moduleFileName = Lookup<GetModuleFileNameExFn>(psapi, "GetModuleFileNameExA");
-    // Only looked up: 16-bit tasks are not reported, but a system without the call is
-    // treated like one without process support.
-    void* enumTasks = reinterpret_cast<void*>(GetProcAddress(vdmdbg.get(), "VDMEnumTaskWOWEx"));
-    if (!enumProcesses || !enumModules || !moduleFileName || !enumTasks) return false;
+    NtPathReaders readers;
+    readers.enumModules = Lookup<EnumProcessModulesFn>(psapi, "EnumProcessModules");
+    readers.moduleFileName = Lookup<GetModuleFileNameExFn>(psapi, "GetModuleFileNameExA");
+    if (!enumProcesses || !readers.enumModules || !readers.moduleFileName) return false;
+    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    if (kernel)
+        readers.queryImageName = reinterpret_cast<QueryImageNameFn>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "QueryFullProcessImageNameA")));
 
     std::vector<DWORD> ids;
     DWORD bytes = kFirstListBytes;
@@ -68,7 +95,7 @@ bool EnumerateNt(ProcessFinder::ProcessCallback callback, void* context) {
     }
     DWORD count = returned / sizeof(DWORD);
     for (DWORD i = 0; i < count; ++i) {
-        std::string path = FirstModulePath(ids[i], enumModules, moduleFileName);
+        std::string path = FirstModulePath(ids[i], readers);
         if (!callback(ids[i], 0, path.c_str(), context)) break;
     }
     return true;

@@ -1,6 +1,7 @@
 // Finding running processes by executable path and waiting until none is left (win32
-// build). PSAPI and VDMDBG (NT family) or the Toolhelp functions (95 family) are loaded
-// at run time from the system folder, never through the program's or current folder.
+// build). PSAPI (NT family; VDMDBG too where the system has it) or the Toolhelp functions
+// (95 family) are loaded at run time from the system folder, never through the program's
+// or the current folder.
 #pragma once
 
 #include <windows.h>

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 #include "actions/process_finder.h"
@@ -19,7 +20,8 @@ constexpr DWORD kPauseAfterStartMs = 1000;
 constexpr DWORD kPauseAfterRunMs = 5000;
 constexpr std::uint32_t kPollCount = 999999999;
 constexpr std::uint32_t kRestartStatus = 5;
-constexpr DWORD kStartupInfoSize = 68;
+constexpr DWORD kStartupInfoSize = sizeof(STARTUPINFOA);
+static_assert(sizeof(void*) != 4 || kStartupInfoSize == 68, "the system expects the 32-bit layout");
 
 bool IsPresentFile(const std::string& path) {
     WIN32_FIND_DATAA data;
@@ -32,16 +34,45 @@ void WinExecHidden(const std::string& commandLine) {
     WinExec(commandLine.c_str(), SW_HIDE);
 }
 
+std::string RegistryEditorIn(const std::string& folder) {
+    TextValue path;
+    return JoinPath(path, folder, "Regedit.exe", '\\', kPathTrimSet);
+}
+
 }  // namespace
 
-std::string SystemRegistryEditor() {
+std::optional<std::string> Wow64SystemFolder() {
+    using GetWow64FolderFn = UINT(WINAPI*)(LPSTR, UINT);
+    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    auto getFolder = kernel ? reinterpret_cast<GetWow64FolderFn>(reinterpret_cast<void*>(
+                                  GetProcAddress(kernel, "GetSystemWow64DirectoryA")))
+                            : nullptr;
     char folder[MAX_PATH];
-    UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return "Regedit.exe";
-    TextValue path;
-    JoinPath(path, folder, "Regedit.exe", '\\', kPathTrimSet);
-    if (path.str().find(' ') != std::string::npos) return "\"" + path.str() + "\"";
-    return path.str();
+    UINT length = getFolder ? getFolder(folder, MAX_PATH) : 0;
+    if (length == 0 || length >= MAX_PATH) return std::nullopt;
+    return std::string(folder, length);
+}
+
+std::string SystemRegistryEditor() {
+    // On 64-bit Windows the Windows folder's editor is the 64-bit one, which writes the
+    // registry view that this 32-bit program, its package and the kit never read; the
+    // 32-bit editor lies in the WOW64 system folder. A 64-bit build keeps the Windows
+    // folder's editor, whose view is its own.
+    std::string editor;
+    if (sizeof(void*) == 4) {
+        if (std::optional<std::string> wow64 = Wow64SystemFolder()) {
+            std::string candidate = RegistryEditorIn(*wow64);
+            if (IsPresentFile(candidate)) editor = candidate;
+        }
+    }
+    if (editor.empty()) {
+        char folder[MAX_PATH];
+        UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return "Regedit.exe";
+        editor = RegistryEditorIn(std::string(folder, length));
+    }
+    if (editor.find(' ') != std::string::npos) return "\"" + editor + "\"";
+    return editor;
 }
 
 void ImportRegistryScriptsFrom(const std::string& folder, const ScriptLauncher& launch) {

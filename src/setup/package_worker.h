@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 // What the worker asks of its screen. Every call is made on the worker thread and must
@@ -36,6 +37,9 @@ bool ImportRegistryScripts();
 // The same for the scripts in `folder`, handing each command line to `launch`.
 void ImportRegistryScriptsFrom(const std::string& folder, const ScriptLauncher& launch);
 
-// "<Windows folder>\Regedit.exe": the system's registry editor, by full path so that a
-// disc folder cannot supply one.
+// The system's 32-bit registry editor, by full path so that a disc folder cannot supply
+// one: "<WOW64 system folder>\Regedit.exe" on 64-bit Windows, "<Windows folder>\Regedit.exe"
+// elsewhere; quoted when the path holds a blank.
 std::string SystemRegistryEditor();
+// The WOW64 system folder (GetSystemWow64DirectoryA), where the system has one.
+std::optional<std::string> Wow64SystemFolder();
