@@ -22,6 +22,8 @@ WIN64 := $(BUILD)/win64
 # The build whose programs Wine runs here: the 32-bit product, or, where the kernel cannot
 # run 32-bit programs, the 64-bit build of the same sources. Asked once deps are installed.
 WINE_ARCH = $(shell $(PYTHON) tools/winetest.py --arch)
+# Whether Wine runs the 32-bit product in a 64-bit prefix here, as 64-bit Windows does.
+WOW64 = $(shell $(PYTHON) tools/winetest.py --wow64)
 
 .PHONY: all check deps host win32 win64 disc check-disc checker demo fuzz corpus bench clean
 FUZZ  := $(BUILD)/fuzz
@@ -40,7 +42,7 @@ host: deps
 # The 32-bit build carries its tests only where Wine can run them.
 win32: deps
 	@$(call CONFIGURE,$(WIN32)) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
-	  -DORTK_TESTS=$(if $(filter win32,$(WINE_ARCH)),ON,OFF) >/dev/null
+	  -DORTK_TESTS=$(if $(filter win32,$(WINE_ARCH)),ON,OFF) -DORTK_WOW64=$(if $(filter yes,$(WOW64)),ON,OFF) >/dev/null
 	@cmake --build $(WIN32) -j$(JOBS)
 
 win64: deps
@@ -54,6 +56,8 @@ check: deps
 	if [ "$$tested" = "$(WIN64)" ]; then \
 	  echo "check: this kernel runs no 32-bit programs; the Wine tests run the 64-bit build"; \
 	  builds="$$builds win64"; \
+	elif [ "$(WOW64)" != yes ]; then \
+	  echo "check: Wine runs no 32-bit programs in a 64-bit prefix here; the Wine tests run as on 32-bit Windows only"; \
 	fi; \
 	$(MAKE) -j2 $$builds || exit 1; \
 	rm -rf $(HOST)/test-results $$tested/test-results; \

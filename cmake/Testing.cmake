@@ -9,10 +9,17 @@
 #       (default en_US.UTF-8). LONG: among the longest, started with the end-to-end runs
 #       so that the run does not end on it. PROGRAM reuses the executable of another wine test (no
 #       SOURCES then), for running the same program under another locale.
-#   ortk_script_test(NAME n SCRIPT file [TIMEOUT s] [CASES])
+#   ortk_script_test(NAME n SCRIPT file [TIMEOUT s] [CASES] [BOTH_MODES])
 #       win32 build only: a Python end-to-end test (tools/winetest.py helpers). With CASES
 #       the script lists its cases (winetest.run_cases) and each becomes a test n.<case>
 #       of its own, so that ctest runs them side by side; TIMEOUT is then per case.
+#       BOTH_MODES: run on 32-bit and on 64-bit Windows (n_wow64 for the second).
+#
+# The Wine tests run the 32-bit product as on 64-bit Windows (ORTK_WOW64: a 64-bit prefix,
+# where the program's registry view is WOW6432Node and its system folder SysWOW64), where
+# nearly every user runs it; the whole runs (BOTH_MODES) also as on 32-bit Windows. Without
+# ORTK_WOW64 (Wine cannot run 32-bit programs in a 64-bit prefix here) everything runs as
+# on 32-bit Windows.
 #
 # Every test writes JUnit XML into ${ORTK_RESULTS}; tools/test-summary adds them up.
 
@@ -32,6 +39,23 @@ endif()
 file(WRITE ${CMAKE_BINARY_DIR}/wine-build-dir.txt "${ORTK_TEST_BUILD_DIR}\n")
 set(ORTK_WINE_TEMPLATE ${ORTK_TEST_BUILD_DIR}/wine-template)
 set(ORTK_PYTHON /usr/bin/python3)
+option(ORTK_WOW64 "run the Wine tests as on 64-bit Windows (WOW64), the whole runs also as on 32-bit" OFF)
+if(ORTK_WOW64)
+  set(ORTK_TEST_MODE wow64)
+  set(ORTK_BOTH_MODES win32 wow64)
+else()
+  set(ORTK_TEST_MODE win32)
+  set(ORTK_BOTH_MODES win32)
+endif()
+
+# The environment of a Wine test in one mode: its own template prefix for each.
+function(ortk_mode_environment mode out)
+  if(mode STREQUAL "wow64")
+    set(${out} "ORTK_WINE_MODE=wow64;ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE}-wow64" PARENT_SCOPE)
+  else()
+    set(${out} "ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE}" PARENT_SCOPE)
+  endif()
+endfunction()
 
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -116,6 +140,7 @@ function(ortk_wine_test)
   if(T_LONG)
     set(cost 100)
   endif()
+  ortk_mode_environment(${ORTK_TEST_MODE} mode_env)
   add_test(NAME ${T_NAME}
            COMMAND ${ORTK_PYTHON} ${CMAKE_SOURCE_DIR}/tools/wine-test ${gui_flag}
                    --results ${ORTK_RESULTS}/${T_NAME}.xml --
@@ -123,11 +148,11 @@ function(ortk_wine_test)
                    ${T_ARGS})
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
     COST ${cost}
-    ENVIRONMENT "ORTK_BUILD_DIR=${ORTK_TEST_BUILD_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE}")
+    ENVIRONMENT "ORTK_BUILD_DIR=${ORTK_TEST_BUILD_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};${mode_env}")
 endfunction()
 
 function(ortk_script_test)
-  cmake_parse_arguments(T "CASES" "NAME;SCRIPT;TIMEOUT" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(T "CASES;BOTH_MODES" "NAME;SCRIPT;TIMEOUT" "DEPENDS" ${ARGN})
   if(NOT ORTK_WIN32)
     return()
   endif()
@@ -135,33 +160,47 @@ function(ortk_script_test)
     set(T_TIMEOUT 600)
   endif()
   set(script ${CMAKE_CURRENT_SOURCE_DIR}/${T_SCRIPT})
-  set(tests ${T_NAME})
+  set(modes ${ORTK_TEST_MODE})
+  if(T_BOTH_MODES)
+    set(modes ${ORTK_BOTH_MODES})
+  endif()
   if(T_CASES)
     # The case list is read when configuring; editing the script configures again.
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${script})
-    execute_process(
-      COMMAND ${CMAKE_COMMAND} -E env PYTHONPATH=${CMAKE_SOURCE_DIR}/tools
-              ${ORTK_PYTHON} ${script} --list
-      OUTPUT_VARIABLE cases RESULT_VARIABLE status OUTPUT_STRIP_TRAILING_WHITESPACE)
-    if(NOT status EQUAL 0 OR cases STREQUAL "")
-      message(FATAL_ERROR "${T_SCRIPT} --list gave no cases")
-    endif()
-    string(REPLACE "\n" ";" cases "${cases}")
-    set(tests "")
-    foreach(case IN LISTS cases)
-      list(APPEND tests ${T_NAME}.${case})
-    endforeach()
   endif()
-  foreach(test IN LISTS tests)
-    set(case_args "")
-    if(T_CASES)
-      string(REPLACE "${T_NAME}." "" case "${test}")
-      set(case_args --case ${case})
+  foreach(mode IN LISTS modes)
+    ortk_mode_environment(${mode} mode_env)
+    set(name ${T_NAME})
+    if(T_BOTH_MODES AND mode STREQUAL "wow64")
+      set(name ${T_NAME}_wow64)
     endif()
-    add_test(NAME ${test}
-             COMMAND ${ORTK_PYTHON} ${script} ${case_args} --results ${ORTK_RESULTS}/${test}.xml)
-    # COST: the end-to-end runs are the longest; ctest starts them first.
-    set_tests_properties(${test} PROPERTIES TIMEOUT ${T_TIMEOUT} COST 100
-      ENVIRONMENT "ORTK_BUILD_DIR=${ORTK_TEST_BUILD_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};ORTK_WINE_TEMPLATE=${ORTK_WINE_TEMPLATE};PYTHONPATH=${CMAKE_SOURCE_DIR}/tools")
+    set(tests ${name})
+    if(T_CASES)
+      # Some cases are for one mode only: the list is asked in the mode.
+      execute_process(
+        COMMAND ${CMAKE_COMMAND} -E env PYTHONPATH=${CMAKE_SOURCE_DIR}/tools ${mode_env}
+                ${ORTK_PYTHON} ${script} --list
+        OUTPUT_VARIABLE cases RESULT_VARIABLE status OUTPUT_STRIP_TRAILING_WHITESPACE)
+      if(NOT status EQUAL 0 OR cases STREQUAL "")
+        message(FATAL_ERROR "${T_SCRIPT} --list gave no cases")
+      endif()
+      string(REPLACE "\n" ";" cases "${cases}")
+      set(tests "")
+      foreach(case IN LISTS cases)
+        list(APPEND tests ${name}.${case})
+      endforeach()
+    endif()
+    foreach(test IN LISTS tests)
+      set(case_args "")
+      if(T_CASES)
+        string(REPLACE "${name}." "" case "${test}")
+        set(case_args --case ${case})
+      endif()
+      add_test(NAME ${test}
+               COMMAND ${ORTK_PYTHON} ${script} ${case_args} --results ${ORTK_RESULTS}/${test}.xml)
+      # COST: the end-to-end runs are the longest; ctest starts them first.
+      set_tests_properties(${test} PROPERTIES TIMEOUT ${T_TIMEOUT} COST 100
+        ENVIRONMENT "ORTK_BUILD_DIR=${ORTK_TEST_BUILD_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};${mode_env};PYTHONPATH=${CMAKE_SOURCE_DIR}/tools")
+    endforeach()
   endforeach()
 endfunction()

@@ -25,13 +25,23 @@ WINE32_LOADER = "/usr/lib/wine/wine"
 WINE64_LOADER = "/usr/lib/wine/wine64"
 
 
-def can_run_32bit():
-    """Whether this kernel runs 32-bit x86 programs (some kernels are built without it)."""
+def _loader_runs(loader):
     try:
-        return subprocess.run([WINE32_LOADER, "--version"], stdout=subprocess.DEVNULL,
+        return subprocess.run([loader, "--version"], stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL, timeout=30).returncode == 0
     except (OSError, subprocess.TimeoutExpired):
         return False
+
+
+def can_run_32bit():
+    """Whether this kernel runs 32-bit x86 programs (some kernels are built without it)."""
+    return _loader_runs(WINE32_LOADER)
+
+
+def can_run_wow64():
+    """Whether Wine runs 32-bit programs in a 64-bit prefix here, as 64-bit Windows does
+    under WOW64: both loaders must run."""
+    return can_run_32bit() and _loader_runs(WINE64_LOADER)
 
 
 def wine_arch():
@@ -42,6 +52,26 @@ def wine_arch():
         arch = "win32" if can_run_32bit() else "win64"
         os.environ["ORTK_WINE_ARCH"] = arch
     return arch
+
+
+def wine_mode():
+    """The machine a test runs the build on: 'win32', the 32-bit product on 32-bit Windows
+    (a 32-bit prefix, nothing redirected); 'wow64', the 32-bit product on 64-bit Windows (a
+    64-bit prefix: its registry view is WOW6432Node, its system folder SysWOW64); 'win64',
+    the 64-bit build, where the kernel runs no 32-bit programs. ORTK_WINE_MODE=wow64 asks
+    for the second."""
+    if wine_arch() == "win64":
+        return "win64"
+    return "wow64" if os.environ.get("ORTK_WINE_MODE") == "wow64" else "win32"
+
+
+def system_program(name):
+    """How to start one of the system's programs (reg, regedit, regsvr32) so that it works
+    on the registry view and folders the product sees: the 32-bit one of SysWOW64 where the
+    32-bit product runs on 64-bit Windows."""
+    if wine_mode() == "wow64":
+        return "C:\\windows\\syswow64\\" + name + ".exe"
+    return name
 
 
 def _use_wine64():
@@ -88,7 +118,8 @@ def source_dir():
 
 
 def template_dir():
-    return os.environ.get("ORTK_WINE_TEMPLATE", os.path.join(build_dir(), "wine-template"))
+    own = "wine-template-wow64" if wine_mode() == "wow64" else "wine-template"
+    return os.environ.get("ORTK_WINE_TEMPLATE", os.path.join(build_dir(), own))
 
 
 def to_windows_path(path):
@@ -107,13 +138,13 @@ def _wine_user_dir(prefix):
 def ensure_template(path=None):
     """Creates the template prefix once; safe when several tests start together."""
     path = path or template_dir()
-    arch = wine_arch()
-    if arch == "win64":
+    mode = wine_mode()
+    if mode == "win64":
         _use_wine64()
     else:
-        # Where Wine has both loaders, a new prefix is a 64-bit one unless asked otherwise;
-        # the product's prefixes are 32-bit Windows, without registry redirection.
-        WINE_ENV["WINEARCH"] = "win32"
+        # Where Wine has both loaders, a new prefix is a 64-bit one unless asked otherwise:
+        # 32-bit Windows for the plain mode, 64-bit Windows (WOW64) for the other.
+        WINE_ENV["WINEARCH"] = "win64" if mode == "wow64" else "win32"
         os.environ.update(WINE_ENV)
     os.makedirs(os.path.dirname(path), exist_ok=True)
     ready = os.path.join(path, ".ready")
@@ -121,7 +152,7 @@ def ensure_template(path=None):
         fcntl.flock(lock, fcntl.LOCK_EX)
         if os.path.exists(ready):
             with open(ready) as f:
-                if f.read().strip() == arch:
+                if f.read().strip() == mode:
                     return path
         shutil.rmtree(path, ignore_errors=True)
         env = dict(os.environ, WINEPREFIX=path, **WINE_ENV)
@@ -146,7 +177,7 @@ def ensure_template(path=None):
                 os.unlink(folder)
             os.makedirs(folder, exist_ok=True)
         with open(ready, "w") as f:
-            f.write(arch)
+            f.write(mode)
     return path
 
 
@@ -330,7 +361,7 @@ class Prefix:
 
     # -- registry -------------------------------------------------------------------------
     def reg_add(self, key, name=None, data=None, kind="REG_SZ"):
-        args = ["reg", "add", key, "/f"]
+        args = [system_program("reg"), "add", key, "/f"]
         if name is None:
             args += ["/ve"]
         else:
@@ -340,14 +371,14 @@ class Prefix:
         return self.run(args, check=True)
 
     def reg_delete(self, key, name=None):
-        args = ["reg", "delete", key, "/f"]
+        args = [system_program("reg"), "delete", key, "/f"]
         if name is not None:
             args += ["/v", name]
         return self.run(args)
 
     def reg_query(self, key, name):
         """(type, data) of a value, or None. DWORDs come back as int."""
-        out = self.run(["reg", "query", key, "/v", name])
+        out = self.run([system_program("reg"), "query", key, "/v", name])
         if out.returncode != 0:
             return None
         for line in out.stdout.decode("latin-1").splitlines():
@@ -360,12 +391,29 @@ class Prefix:
         return None
 
     def reg_import(self, text):
-        """Imports registry script text (REGEDIT4 form) with the prefix's regedit."""
-        fd, path = tempfile.mkstemp(suffix=".reg", dir=self.root)
-        with os.fdopen(fd, "wb") as f:
-            f.write(text.encode("latin-1"))
-        self.run(["regedit", "/s", to_windows_path(path)], check=True)
-        os.unlink(path)
+        """Imports registry script text (REGEDIT4 form) with the regedit of the product's
+        registry view. Wine's own settings (HKLM\\Software\\Wine: drives and the like) are
+        the system's, read by 64-bit Wine where Windows is 64-bit: their sections go to the
+        native editor there."""
+        lines = text.replace("\r\n", "\n").split("\n")
+        own, native = [], []
+        section = own
+        for line in lines[1:] if lines and lines[0].startswith("REGEDIT") else lines:
+            if line.startswith("["):
+                key = line.lstrip("[-").lower()
+                section = native if wine_mode() == "wow64" and key.startswith(
+                    "hkey_local_machine\\software\\wine\\") else own
+            section.append(line)
+        for body, command in ((own, [system_program("regedit"), "/s"]),
+                              (native, ["reg", "import"])):
+            if not any(line.strip() for line in body):
+                continue
+            fd, path = tempfile.mkstemp(suffix=".reg", dir=self.root)
+            with os.fdopen(fd, "wb") as f:
+                f.write("\r\n".join(["REGEDIT4", ""] + body + [""]).encode("latin-1"))
+            view = ["/reg:64"] if body is native else []
+            self.run(command + [to_windows_path(path)] + view, check=True)
+            os.unlink(path)
 
     # -- files ----------------------------------------------------------------------------
     def windows_path(self, unix_path):
@@ -551,3 +599,5 @@ if __name__ == "__main__":
     import sys
     if sys.argv[1:] == ["--arch"]:
         print(wine_arch())
+    elif sys.argv[1:] == ["--wow64"]:
+        print("yes" if can_run_wow64() else "no")

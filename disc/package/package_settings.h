@@ -17,9 +17,15 @@ constexpr const char kSettingsSubkey[] = "Software\\VORDA\\OrvalisToolKit\\Sampl
 
 constexpr UINT WM_INSTALL_STATUS = WM_USER + 100;
 
+// The registry view of the settings: the package's own, unless a 64-bit build of one of its
+// programs is told to read the 32-bit package's view (KEY_WOW64_32KEY).
+#ifndef SAMPLE_REGISTRY_VIEW
+#define SAMPLE_REGISTRY_VIEW 0
+#endif
+
 inline bool ReadDword(const char* subkey, const char* name, DWORD& value) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_READ | SAMPLE_REGISTRY_VIEW, &key) != ERROR_SUCCESS) return false;
     DWORD type = 0, size = sizeof value;
     LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     RegCloseKey(key);
@@ -28,7 +34,7 @@ inline bool ReadDword(const char* subkey, const char* name, DWORD& value) {
 
 inline std::string ReadString(const char* subkey, const char* name) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_READ | SAMPLE_REGISTRY_VIEW, &key) != ERROR_SUCCESS) return {};
     char buffer[1024] = {};
     DWORD type = 0, size = sizeof buffer - 1;
     LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
@@ -39,7 +45,7 @@ inline std::string ReadString(const char* subkey, const char* name) {
 
 inline void WriteString(const char* subkey, const char* name, const std::string& text) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, nullptr, 0, KEY_WRITE | SAMPLE_REGISTRY_VIEW, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return;
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),

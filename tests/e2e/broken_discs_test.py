@@ -28,7 +28,6 @@ ERROR_PAGE = r"pages\en\error.htm"
 RIGHTS_PAGE = r"pages\en\error_rights.htm"
 FIRST_VISIT = r"pages\en\first_visit.htm"
 WELCOME_BACK = r"pages\en\welcome_back.htm"
-KIT_FOLDER = r"C:\Program Files\Vorda\OrvalisToolkit"
 CRASH_SIGNS = ("Unhandled exception", "Unhandled page fault", "winedbg", "Backtrace:")
 RT_BITMAP, RT_DIALOG, RT_STRING = 2, 5, 6
 # A dialog template (no controls) whose window class no one registers: it cannot be created.
@@ -242,17 +241,33 @@ def road_through_shortcut_locked(run):
     held.kill()
 
 
-def road_through_crowd(run):
-    """300 programs besides the set-up's own while the package is waited for: more than
-    the first process list the set-up asks for holds. The package's clean-up program
-    lingers 15 s; the set-up must not end before it (started with the set-up, as above)."""
-    recorder = os.path.join(winetest.build_dir(), "tests", "support", "recorder.exe")
-    crowd = run.prefix.start([recorder, "--crowd=300"])
-    check_equal(crowd.stdout.readline().strip(), b"crowd 300", "programs started")
+def road_waits_for_cleanup(run):
+    """The whole way through; the package's clean-up program lingers (CleanupSeconds), and
+    the set-up must not end before it."""
     go_through(run)
     run.proc.wait(120)
     check(not run.prefix.running("_ISDel.exe"), "the set-up ended before the clean-up program")
+
+
+def road_through_crowd(run):
+    """300 programs besides the set-up's own while the package is waited for: more than
+    the first process list the set-up asks for holds (started with the set-up, as above)."""
+    recorder = os.path.join(winetest.build_dir(), "tests", "support", "recorder.exe")
+    crowd = run.prefix.start([recorder, "--crowd=300"])
+    check_equal(crowd.stdout.readline().strip(), b"crowd 300", "programs started")
+    road_waits_for_cleanup(run)
     crowd.kill()
+
+
+def cleanup_64bit(run, disc):
+    """The package's clean-up program is a 64-bit program, whose modules a 32-bit program
+    cannot list."""
+    with open(os.path.join(winetest.build_dir(), "tests", "e2e", "isdel64", "_ISDel.exe"), "rb") as f:
+        put(disc, r"package\_ISDel.exe", f.read())
+
+
+def vdmdbg_unloadable(run):
+    run.env_extra["WINEDLLOVERRIDES"] = winetest.WINE_ENV["WINEDLLOVERRIDES"] + ";vdmdbg=d"
 
 
 def temp_read_only(run):
@@ -314,8 +329,9 @@ class Row:
     the outcome (screens seen, pages opened, registry values, further checks)."""
 
     def __init__(self, name, broken, disc=(), machine=(), road=road_none, screens=None,
-                 pages=(), home="silent: sound behaviour", values=None, timeout=90, after=None):
-        self.name, self.broken, self.home = name, broken, home
+                 pages=(), home="silent: sound behaviour", values=None, timeout=90, after=None,
+                 modes=("win32", "wow64", "win64")):
+        self.name, self.broken, self.home, self.modes = name, broken, home, modes
         self.disc, self.machine, self.road = disc, machine, road
         self.screens, self.pages, self.values, self.timeout = screens, list(pages), values or {}, timeout
         self.after = after  # after(run): further checks once the run has ended
@@ -462,6 +478,16 @@ ROWS = [
         road=road_through_crowd, screens=["welcome", "licence", "progress"], pages=[FIRST_VISIT],
         values=INSTALLED, timeout=150,
         home="the wait finds the package's clean-up program among them: the run completes"),
+    Row("CleanupProgramIs64Bit", "the package's clean-up program is a 64-bit program that lingers",
+        [cleanup_64bit], [lambda run: run.package_mode("normal", cleanup_seconds=15)],
+        road=road_waits_for_cleanup, screens=["welcome", "licence", "progress"], pages=[FIRST_VISIT],
+        values=INSTALLED, timeout=150, modes=("wow64",),
+        home="its path is read from its image name: the set-up waits for it"),
+    Row("VdmdbgUnloadable", "VDMDBG.DLL cannot be loaded; the clean-up program lingers",
+        machine=[vdmdbg_unloadable, lambda run: run.package_mode("normal", cleanup_seconds=15)],
+        road=road_waits_for_cleanup, screens=["welcome", "licence", "progress"], pages=[FIRST_VISIT],
+        values=INSTALLED, timeout=150,
+        home="the processes are listed without it: the set-up waits for the clean-up program"),
     Row("ProgramFilesDirMissing", '"ProgramFilesDir" removed',
         machine=[reg_text(f'[{SYSTEM_KEY}]\n"ProgramFilesDir"=-')], road=road_stop_at_welcome,
         screens=STOPPED, home="silent: sound behaviour (another drive with room)"),
@@ -524,7 +550,7 @@ def row_case(row):
     return case
 
 
-CASES = [(row.name, row_case(row)) for row in ROWS]
+CASES = [(row.name, row_case(row)) for row in ROWS if winetest.wine_mode() in row.modes]
 
 
 if __name__ == "__main__":

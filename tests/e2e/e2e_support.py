@@ -22,6 +22,13 @@ SYSTEM_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion"
 SAMPLE_KIT_KEY = r"HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisToolKit\SampleKit"
 SAMPLE_PACKAGE_KEY = r"HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisToolKit\SamplePackage"
 
+# The machine's folders as the 32-bit set-up is given them: on 64-bit Windows its program
+# files folder is "Program Files (x86)" and its system folder SysWOW64.
+WOW64 = winetest.wine_mode() == "wow64"
+PROGRAM_FILES = "Program Files (x86)" if WOW64 else "Program Files"
+SYSTEM_FOLDER = "syswow64" if WOW64 else "system32"
+KIT_FOLDER = "C:\\" + PROGRAM_FILES + r"\Vorda\OrvalisToolkit"
+
 # Client sizes of the skinned screens (their bitmaps) and the painted button faces, as
 # (left, top, width, height) in client coordinates.
 BIG_SCREEN = (474, 386)      # welcome, licence
@@ -49,23 +56,14 @@ def screenshot_dir(*parts):
 _STRING_ESCAPES = {"\\": "\\", '"': '"', "n": "\n", "r": "\r", "t": "\t", "0": "\0"}
 
 
+_ESCAPE = re.compile(r"\\(x[0-9a-fA-F]{1,4}|.)", re.S)
+
+
 def _unescape(text):
-    out, i = [], 0
-    while i < len(text):
-        c = text[i]
-        if c == "\\" and i + 1 < len(text):
-            n = text[i + 1]
-            if n == "x":
-                m = re.match(r"[0-9a-fA-F]{1,4}", text[i + 2:])
-                out.append(chr(int(m.group(0), 16)))
-                i += 2 + len(m.group(0))
-                continue
-            out.append(_STRING_ESCAPES.get(n, n))
-            i += 2
-            continue
-        out.append(c)
-        i += 1
-    return "".join(out)
+    if "\\" not in text:
+        return text
+    return _ESCAPE.sub(lambda m: chr(int(m.group(1)[1:], 16)) if len(m.group(1)) > 1
+                       else _STRING_ESCAPES.get(m.group(1), m.group(1)), text)
 
 
 def _split_quoted(text):
@@ -81,32 +79,31 @@ def _split_quoted(text):
     raise ValueError("unterminated string: " + text)
 
 
-NAMES = {}  # key paths and value names as the registry file spells them, by lower-case form
-
-
 def read_registry_file(path):
-    """{key lower-case: {value name lower-case: (type, data)}} of a Wine registry file.
-
-    Types are "REG_SZ", "REG_EXPAND_SZ", "REG_DWORD" (int data) or "hex(N)" (bytes). The
-    key paths and the string and DWORD value names as written are kept in NAMES.
-    """
-    keys, current = {}, None
+    """{key lower-case: its value lines} of a Wine registry file; the values of a key are
+    read when asked for (parse_values), as a 64-bit prefix's file holds some 70,000 lines."""
     with open(path, encoding="utf-8", errors="replace") as f:
-        lines = f.read().split("\n")
+        text = f.read()
+    keys = {}
+    for block in text.split("\n[")[1:]:
+        head, _, body = block.partition("\n")
+        keys[_unescape(head[:head.rindex("]")]).lower()] = body
+    return keys
+
+
+def parse_values(body):
+    """{value name lower-case: (type, data)} of a key's lines. Types are "REG_SZ",
+    "REG_EXPAND_SZ", "REG_DWORD" (int data) or "hex(N)" (bytes)."""
+    values = {}
     joined, pending = [], ""
-    for line in lines:
-        if line.endswith("\\") and not line.startswith("["):
+    for line in body.split("\n"):
+        if line.endswith("\\"):
             pending += line[:-1].strip()
             continue
         joined.append(pending + line.strip() if pending else line)
         pending = ""
     for line in joined:
-        if line.startswith("["):
-            name = _unescape(line[1:line.rindex("]")])
-            current = keys.setdefault(name.lower(), {})
-            NAMES[name.lower()] = name
-            continue
-        if current is None or not line or line[0] not in '"@':
+        if not line or line[0] not in '"@':
             continue
         if line[0] == "@":
             name, rest = "", line[1:]
@@ -114,23 +111,21 @@ def read_registry_file(path):
             name, rest = _split_quoted(line)
         rest = rest[1:]  # the equals sign
         if rest.startswith('"'):
-            current[name.lower()] = ("REG_SZ", _split_quoted(rest)[0])
-            NAMES[name.lower()] = name
+            values[name.lower()] = ("REG_SZ", _split_quoted(rest)[0])
         elif rest.startswith("str("):  # str(2): expandable, str(7): multi-string
             kind, _, data = rest.partition(":")
-            current[name.lower()] = ("REG_EXPAND_SZ" if kind == "str(2)" else kind,
-                                     _split_quoted(data)[0])
+            values[name.lower()] = ("REG_EXPAND_SZ" if kind == "str(2)" else kind,
+                                    _split_quoted(data)[0])
         elif rest.startswith("dword:"):
-            current[name.lower()] = ("REG_DWORD", int(rest[6:], 16))
-            NAMES[name.lower()] = name
+            values[name.lower()] = ("REG_DWORD", int(rest[6:], 16))
         else:
             kind, _, data = rest.partition(":")
             try:
                 raw = bytes(int(b, 16) for b in data.split(",") if b)
             except ValueError:
                 raw = data.encode()
-            current[name.lower()] = (kind, raw)
-    return keys
+            values[name.lower()] = (kind, raw)
+    return values
 
 
 class Registry:
@@ -138,10 +133,14 @@ class Registry:
 
     def __init__(self, prefix):
         self.keys = read_registry_file(os.path.join(prefix.path, "system.reg"))
+        self.parsed = {}
 
     def values(self, key):
         """{name lower-case: (type, data)} of one key."""
-        return self.keys.get(self._path(key), {})
+        path = self._path(key)
+        if path not in self.parsed:
+            self.parsed[path] = parse_values(self.keys.get(path, ""))
+        return self.parsed[path]
 
     def subkeys(self, key):
         """Paths (lower-case, below HKLM) of the key and every key under it."""
@@ -150,8 +149,20 @@ class Registry:
 
     @staticmethod
     def _path(key):
+        """The key as the registry file names it: on 64-bit Windows the 32-bit program's
+        HKLM\\Software is Software\\Wow6432Node (the classes are shared)."""
         path = key.split("\\", 1)[1] if key.upper().startswith("HKEY_LOCAL_MACHINE") else key
-        return path.lower()
+        path = path.lower()
+        if WOW64 and path.startswith("software\\") and not path.startswith(
+                ("software\\classes", "software\\wow6432node")):
+            path = "software\\wow6432node" + path[len("software"):]
+        return path
+
+    def native_keys(self, under):
+        """Keys of the 64-bit view at or below HKLM\\<under>, where nothing of the 32-bit
+        set-up may land."""
+        path = under.lower()
+        return sorted(k for k in self.keys if k == path or k.startswith(path + "\\"))
 
     def get(self, key, name):
         return self.values(key).get(name.lower())
@@ -180,6 +191,7 @@ class SetupRun:
         self.disc = disc_dir()
         self.registry_script = []
         self.launch_log = os.path.join(self.prefix.root, "launches.log")
+        self.env_extra = {}     # more environment for the set-up
         if self.owns_prefix:
             if browser_is_recorder:
                 self._browser_is_recorder()
@@ -227,7 +239,8 @@ class SetupRun:
     def register_kit(self, stand_down=None, version=None):
         """Registers the sample kit's components the way the kit's installer would."""
         kit = os.path.join(self.disc, "kit", "AddinProbe2.dll")
-        self.prefix.run(["regsvr32", "/s", winetest.to_windows_path(kit)], check=True)
+        self.prefix.run([winetest.system_program("regsvr32"), "/s", winetest.to_windows_path(kit)],
+                        check=True)
         if stand_down is not None:
             self.reg_value(SAMPLE_KIT_KEY, "StandDown", int(stand_down))
         if version is not None:
@@ -284,7 +297,8 @@ class SetupRun:
             self.prefix.end_server()
             command = ["unshare", "-m", "--propagation", "private", "sh", "-c",
                        wrapper + '\nexec "$@"', "setup-run"] + command
-        env = self.prefix.env({"ORTK_RECORDER_LOG": winetest.to_windows_path(self.launch_log)})
+        env = self.prefix.env(dict(self.env_extra,
+                                   ORTK_RECORDER_LOG=winetest.to_windows_path(self.launch_log)))
         self.proc = subprocess.Popen(command, env=env, cwd=self.disc,
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         return self.proc
@@ -380,6 +394,11 @@ class SetupRun:
             self.prefix.wait_idle(timeout=60)
         except subprocess.TimeoutExpired:
             pass
+        if WOW64:
+            # The set-up, the registry scripts it imports, its package and the kit all work
+            # on the 32-bit view: nothing of theirs may land in the 64-bit one.
+            written = self.registry().native_keys("Software\\VORDA")
+            check(not written, f"written to the 64-bit registry view: {written}")
         return self.proc.returncode
 
     # -- what the run left behind -------------------------------------------------------------

@@ -8,13 +8,12 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import winetest  # noqa: E402
-from e2e_support import (CLIENT_KEY, PRODUCT_KEY, SAMPLE_PACKAGE_KEY, SetupRun,  # noqa: E402
+from e2e_support import (KIT_FOLDER, PROGRAM_FILES, CLIENT_KEY, PRODUCT_KEY, SAMPLE_PACKAGE_KEY, SetupRun,  # noqa: E402
                          check, check_equal, go_through)
 
 NAVIGATOR = r"HKEY_LOCAL_MACHINE\Software\Netscape\Netscape Navigator"
 PLUGINS_45 = r"C:\Program Files\Netscape\Communicator\Program\Plugins"
 PLUGINS_47 = r"C:\Program Files\Netscape 4.7\Program\Plugins"
-KIT_FOLDER = r"C:\Program Files\Vorda\OrvalisToolkit"
 SETTINGS_KEY = r"HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisTOOLKit\Settings"
 SHARED_DLLS = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\SharedDLLs"
 START_LINE = re.compile(r"\r\nCD : DEBUG START Date: [ \d]\d:[ \d]\d:\d{4} Time: [ \d]\d:[ \d]\d\r\n")
@@ -75,7 +74,7 @@ def french_road_then_second_run():
         # Second run on the same machine: one browser version fewer, and the kit's tray
         # program (a recorder standing in for it) in the recorded kit folder.
         run.prefix.reg_delete(NAVIGATOR + r"\4.7 (en)")
-        kit = run.prefix.c_path("Program Files", "Vorda", "OrvalisToolkit")
+        kit = run.prefix.c_path(PROGRAM_FILES, "Vorda", "OrvalisToolkit")
         os.makedirs(kit, exist_ok=True)
         shutil.copy(os.path.join(winetest.build_dir(), "tests", "support", "recorder.exe"),
                     os.path.join(kit, "vxtray.exe"))

@@ -6,7 +6,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import winetest  # noqa: E402
-from e2e_support import (CLIENT_KEY, PRODUCT_KEY, SYSTEM_KEY, TITLES, BIG_SCREEN,  # noqa: E402
+from e2e_support import (KIT_FOLDER, CLIENT_KEY, PRODUCT_KEY, SYSTEM_KEY, TITLES, BIG_SCREEN,  # noqa: E402
                          SMALL_SCREEN, SetupRun, check, check_equal, go_through)
 
 EN = TITLES["en"]
@@ -122,7 +122,7 @@ def welcome_declined():
         registry = run.registry()
         medium_recorded(run, registry)
         check_equal(registry.data(PRODUCT_KEY, "Installation_Directory"),
-                    r"C:\Program Files\Vorda\OrvalisToolkit", "Installation_Directory")
+                    KIT_FOLDER, "Installation_Directory")
         check(registry.get(CLIENT_KEY, "InstalledLanguage") is None, "InstalledLanguage written")
 
 

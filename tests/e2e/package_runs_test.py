@@ -8,10 +8,9 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import winetest  # noqa: E402
-from e2e_support import (CLIENT_KEY, PRODUCT_KEY, SAMPLE_PACKAGE_KEY, TITLES,  # noqa: E402
+from e2e_support import (KIT_FOLDER, PROGRAM_FILES, SYSTEM_FOLDER, CLIENT_KEY, PRODUCT_KEY, SAMPLE_PACKAGE_KEY, TITLES,  # noqa: E402
                          SetupRun, check, check_equal, go_through)
 
-KIT_FOLDER = r"C:\Program Files\Vorda\OrvalisToolkit"
 SHARED_DLLS = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\SharedDLLs"
 
 
@@ -29,7 +28,7 @@ def completed():
         run.put_on_desktop("Install Vorda Orvalis Tool Kit.lnk")
         # A tray program where the kit will go: with no earlier installation recorded, the
         # set-up has no reason to start it.
-        kit = run.prefix.c_path("Program Files", "Vorda", "OrvalisToolkit")
+        kit = run.prefix.c_path(PROGRAM_FILES, "Vorda", "OrvalisToolkit")
         os.makedirs(kit)
         shutil.copy(os.path.join(winetest.build_dir(), "tests", "support", "recorder.exe"),
                     os.path.join(kit, "vxtray.exe"))
@@ -47,7 +46,7 @@ def completed():
         with open(taken, "rb") as f:
             check(f.read() == b"not the set-up's" and os.stat(taken).st_mtime_ns == taken_time,
                   "the taken probe name was changed")
-        for folder in (("windows",), ("windows", "system32"), ("Program Files",)):
+        for folder in (("windows",), ("windows", SYSTEM_FOLDER), (PROGRAM_FILES,)):
             left = [n for n in os.listdir(run.prefix.c_path(*folder))
                     if n.endswith(".zpm") and n != "bw3e8.zpm"]
             check(not left, f"probe files left in {folder}: {left}")
