@@ -42,9 +42,20 @@ std::string ShortForm(const std::string& path) {
 }
 
 // The processor a program file is built for (its PE header's Machine field), 0 if unreadable.
+// Read with the WOW64 file-system redirector off: it sends this program's "<Windows folder>\
+// Regedit.exe" to the 32-bit editor, a special case that does not hold for every caller.
 unsigned ImageMachine(const std::string& path) {
+    using RedirectionFn = BOOL(WINAPI*)(PVOID*);
+    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    auto disable = reinterpret_cast<RedirectionFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
+    auto revert = reinterpret_cast<RedirectionFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
+    PVOID state = nullptr;
+    bool disabled = disable && revert && disable(&state);
     UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
+    if (disabled) revert(&state);
     if (!file) return 0;
     unsigned char head[4096] = {};
     DWORD got = 0;
