@@ -63,7 +63,35 @@ std::string FirstModulePath(DWORD id, const NtPathReaders& readers) {
     return std::string(path, length);
 }
 
-bool EnumerateNt(ProcessFinder::ProcessCallback callback, void* context) {
+// When the process with this id started, or 0 when it cannot be told.
+std::uint64_t CreationTime(DWORD id) {
+    UniqueHandle process(OpenProcess(kOpenForImageName, FALSE, id));
+    if (!process) process.reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));  // before Vista
+    FILETIME created = {}, exited, kernel, user;
+    if (!process || !GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) return 0;
+    return static_cast<std::uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
+}
+
+// The path of a listed process: from the cache while the process with that id is the one
+// whose path was read (same creation time), else read and remembered. Without a cache,
+// always read.
+std::string ListedPath(DWORD id, const NtPathReaders& readers, ProcessFinder::PathCache* cache,
+                       ProcessFinder::PathCache& seen) {
+    if (!cache) return FirstModulePath(id, readers);
+    std::uint64_t created = CreationTime(id);
+    auto known = cache->find(id);
+    if (created != 0 && known != cache->end() && known->second.created == created) {
+        seen[id] = known->second;
+        return known->second.path;
+    }
+    std::string path = FirstModulePath(id, readers);
+    // A path not read (a process still starting, say) is asked again next time.
+    if (created != 0 && !path.empty()) seen[id] = {created, path};
+    return path;
+}
+
+bool EnumerateNt(ProcessFinder::ProcessCallback callback, void* context,
+                 ProcessFinder::PathCache* cache) {
     UniqueModule psapi = LoadSystemLibrary("PSAPI.DLL");
     if (!psapi) return false;
     // VDMDBG would list 16-bit tasks, which are not reported; it is loaded where the system
@@ -94,10 +122,13 @@ bool EnumerateNt(ProcessFinder::ProcessCallback callback, void* context) {
         bytes *= 2;
     }
     DWORD count = returned / sizeof(DWORD);
-    for (DWORD i = 0; i < count; ++i) {
-        std::string path = FirstModulePath(ids[i], readers);
-        if (!callback(ids[i], 0, path.c_str(), context)) break;
+    ProcessFinder::PathCache seen;  // what is left of the cache: the processes listed now
+    bool stopped = false;
+    for (DWORD i = 0; i < count && !stopped; ++i) {
+        std::string path = ListedPath(ids[i], readers, cache, seen);
+        stopped = !callback(ids[i], 0, path.c_str(), context);
     }
+    if (cache && !stopped) cache->swap(seen);
     return true;
 }
 
@@ -203,11 +234,15 @@ bool IsNtPlatform() {
 }
 
 bool ProcessFinder::EnumerateProcesses(ProcessCallback callback, void* context) {
+    return Enumerate(callback, context, nullptr);
+}
+
+bool ProcessFinder::Enumerate(ProcessCallback callback, void* context, PathCache* cache) {
     OSVERSIONINFOA info = {};
     info.dwOSVersionInfoSize = sizeof info;
     if (!GetVersionExA(&info)) return false;
     switch (info.dwPlatformId) {
-    case VER_PLATFORM_WIN32_NT: return EnumerateNt(callback, context);
+    case VER_PLATFORM_WIN32_NT: return EnumerateNt(callback, context, cache);
     case VER_PLATFORM_WIN32_WINDOWS: return Enumerate95(callback, context);
     default: return false;
     }
@@ -237,7 +272,7 @@ bool ProcessFinder::FindProcess(const char* path, std::uint32_t mode) {
     processId = 0;
     found = false;
     target.assign(NormalizePath(path ? path : ""));
-    EnumerateProcesses(&ProcessFinder::MatchCallback, this);
+    Enumerate(&ProcessFinder::MatchCallback, this, &paths_);
     return found;
 }
 

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "core/text_value.h"
@@ -38,6 +39,14 @@ public:
     // The short (8.3) form upper-cased, or the text unchanged when there is none.
     static std::string NormalizePath(const std::string& text);
 
+    // Executable paths read by earlier searches of this finder, by process id, with the
+    // creation time of the process they were read from.
+    struct KnownPath {
+        std::uint64_t created = 0;
+        std::string path;
+    };
+    using PathCache = std::map<DWORD, KnownPath>;
+
     std::uint32_t matchMode = 0;
     WORD task = 0;
     DWORD processId = 0;
@@ -45,7 +54,12 @@ public:
     TextValue target;
 
 private:
+    // The enumeration, with the paths of processes still running taken from `cache` (NT
+    // family) rather than read again, and the cache then left holding the listed ones.
+    static bool Enumerate(ProcessCallback callback, void* context, PathCache* cache);
     static bool MatchCallback(DWORD processId, WORD task, const char* path, void* context);
+
+    PathCache paths_;
 };
 
 // Waits for the process of a handle the caller holds, with the same polls as the wait by

@@ -42,8 +42,8 @@ std::string ShortForm(const std::string& path) {
 }
 
 // The processor a program file is built for (its PE header's Machine field), 0 if unreadable.
-// Read with the WOW64 file-system redirector off: it sends this program's "<Windows folder>\
-// Regedit.exe" to the 32-bit editor, a special case that does not hold for every caller.
+// Read with the WOW64 file-system redirector off: it sends this program's Regedit.exe of the
+// Windows folder to the 32-bit editor, a special case that does not hold for every caller.
 unsigned ImageMachine(const std::string& path) {
     using RedirectionFn = BOOL(WINAPI*)(PVOID*);
     HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
