@@ -11,6 +11,7 @@
 #include "setup/command_line.h"
 #include "setup/dll_search.h"
 #include "setup/entry.h"
+#include "setup/running_copy.h"
 #include "setup/setup_application.h"
 
 namespace {
@@ -39,6 +40,14 @@ void __verbose_terminate_handler() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Before anything can load a library by name.
     RestrictDllSearch();
+
+    // Before anything else: a second start a moment after the first only brings the first
+    // to the front (when it has a window yet) and ends, with nothing to report.
+    UniqueHandle runMark;
+    if (!ClaimThisRun(runMark)) {
+        BringRunningCopyToFront(nullptr);
+        return 0;
+    }
 
     const char* commandLine = GetCommandLineA();
     CoInitialize(nullptr);  // result deliberately unchecked: the run goes on either way

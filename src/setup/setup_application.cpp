@@ -9,19 +9,12 @@
 #include "core/result_codes.h"
 #include "core/text_value.h"
 #include "registry/setup_services.h"
+#include "setup/running_copy.h"
 
 namespace {
 
 // Callback message of the desktop toolbar registration; the set-up never acts on it.
 constexpr UINT kAppBarCallbackMessage = 2024;
-
-// Brings the running copy's active screen to the front; true when a copy was found.
-bool DeferToRunningCopy(const char* title) {
-    HWND running = FindWindowA(kMainWindowClass, title);
-    if (!running) return false;
-    SetForegroundWindow(GetLastActivePopup(running));
-    return true;
-}
 
 void RegisterDesktopToolbar(HWND window) {
     APPBARDATA data = {};
@@ -60,7 +53,8 @@ bool SetupApplication::Startup() {
     TextValue title;
     if (!LoadResourceText(IDS_SETUP_TITLE, title)) return false;
 
-    if (DeferToRunningCopy(title.c_str())) {
+    // A copy that holds no mark of its own (an earlier set-up) is still found by its window.
+    if (BringRunningCopyToFront(title.c_str())) {
         setupResult = 0;
         return false;
     }
