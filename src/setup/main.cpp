@@ -50,7 +50,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
 
     const char* commandLine = GetCommandLineA();
-    CoInitialize(nullptr);  // result deliberately unchecked: the run goes on either way
+    // As the shell asks of callers of ShellExecuteEx; the result is deliberately unchecked:
+    // the run goes on either way.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     module::Initialize(instance);
     setupResult = SETUP_E_DEFAULT;
     RunAndReportResult([commandLine] { RunSetup(commandLine); });
