@@ -4,9 +4,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "actions/web_page.h"
 #include "core/handles.h"
 #include "recorder_client.h"
 #include "registry/setup_services.h"
@@ -38,6 +40,29 @@ void PointShellExecuteExAt(void* function) {
     VirtualProtect(&shellExecuteExSlot, sizeof(void*), old, &old);
 }
 
+// The route of a set-up that may run elevated, with the desktop's shell of the system,
+// one that refuses, or a stand-in for the desktop's explorer that opens the file with the
+// shell's plain call (not the recorded one) and notes what it was given.
+enum class Desktop { System, Refuses, Opens };
+
+class FakeRoute : public LaunchRoute {
+public:
+    FakeRoute(bool elevated, Desktop desktop) : elevated_(elevated), desktop_(desktop) {}
+    bool Elevated() const override { return elevated_; }
+    bool OpenOnDesktop(const std::string& file) const override {
+        asked.push_back(file);
+        if (desktop_ == Desktop::System) return LaunchRoute::OpenOnDesktop(file);
+        if (desktop_ == Desktop::Refuses) return false;
+        return reinterpret_cast<INT_PTR>(
+                   ShellExecuteA(nullptr, nullptr, file.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+    }
+    mutable std::vector<std::string> asked;
+
+private:
+    bool elevated_;
+    Desktop desktop_;
+};
+
 std::string ProgramFolderOfTest() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, sizeof path);
@@ -60,11 +85,15 @@ protected:
         log = folder + "\\recorder.log";
         ASSERT_TRUE(recorder::RegisterAssociations(log));
         launchMasks.clear();
+        // Wine reports every process elevated: the cases take the plain route unless they
+        // choose their own.
+        UseLaunchRoute(&notElevated);
         realShellExecuteEx = reinterpret_cast<ShellExecuteExFunction>(shellExecuteExSlot);
         PointShellExecuteExAt(reinterpret_cast<void*>(&RecordingShellExecuteEx));
     }
     void TearDown() override {
         PointShellExecuteExAt(reinterpret_cast<void*>(realShellExecuteEx));
+        UseLaunchRoute(nullptr);
         // Pages open moments before the set-up ends: every launch must be complete when
         // the call returns, and no launch may show the shell's error boxes.
         for (ULONG mask : launchMasks) {
@@ -95,6 +124,10 @@ protected:
     // The single record the launch left, checked against the expected page or address.
     void ExpectOpened(const std::string& expected, int line) {
         EXPECT_FALSE(launchMasks.empty()) << "called from line " << line;
+        ExpectRecorded(expected, line);
+    }
+    // The same, whichever route the launch took.
+    void ExpectRecorded(const std::string& expected, int line) {
         auto records = recorder::WaitForRecords(log, 1, 20000);
         ASSERT_EQ(1u, records.size()) << "called from line " << line;
         EXPECT_EQ(Lower(expected), Lower(recorder::Unquoted(records[0].arguments)))
@@ -108,6 +141,7 @@ protected:
     }
 
     ComScope com;
+    FakeRoute notElevated{false, Desktop::Refuses};
     std::string folder;
     std::string log;
     std::vector<std::string> created;
@@ -152,10 +186,15 @@ TEST_F(WebPageLaunch, TrayProgramStartsFromItsFolderWithParameters) {
     std::string tray = kit + "\\vxtray.exe";
     ASSERT_TRUE(CopyFileA(recorder::RecorderPath().c_str(), tray.c_str(), FALSE));
     created.push_back(tray);
+    // Not a page: an elevated set-up still starts it itself, with its own environment.
+    FakeRoute elevated(true, Desktop::Opens);
+    UseLaunchRoute(&elevated);
     SetEnvironmentVariableA("ORTK_RECORDER_LOG", log.c_str());
     Launch("vxtray.exe", (kit + "\\").c_str(), "-Kill");
     auto records = recorder::WaitForRecords(log, 1, 20000);
     SetEnvironmentVariableA("ORTK_RECORDER_LOG", nullptr);
+    EXPECT_TRUE(elevated.asked.empty());
+    EXPECT_EQ(1u, launchMasks.size());
     ASSERT_EQ(1u, records.size());
     EXPECT_EQ(Lower(tray), Lower(records[0].program));
     EXPECT_EQ("-Kill", records[0].arguments);
@@ -173,6 +212,61 @@ TEST_F(WebPageLaunch, EmptyBaseFolderStartsNothing) {
     Launch("vxtray.exe", " ", "-Kill");
     ExpectNothingOpened(__LINE__);
     SetEnvironmentVariableA("ORTK_RECORDER_LOG", nullptr);
+}
+
+TEST_F(WebPageLaunch, ElevatedSetUpOpensPagesThroughTheDesktopsShellElseAsBefore) {
+    std::string name = "after_first_visit-" + std::to_string(GetCurrentProcessId()) + ".htm";
+    std::string page = Touch(ProgramFolderOfTest() + "\\" + name);
+    std::string address = "http://www.example.com/first.htm";
+    struct Row {
+        bool elevated;
+        Desktop desktop;
+        std::string target;
+        std::string opened;  // as the shell gets it; empty: nothing opens
+        bool desktopAsked;
+        bool plainRoute;  // ShellExecuteExA
+        const char* what;
+    };
+    const Row rows[] = {
+        {false, Desktop::Opens, name, page, false, true, "not elevated: as before"},
+        {true, Desktop::Opens, name, page, true, false, "elevated: through the desktop"},
+        {true, Desktop::Opens, address, address, true, false, "elevated, web address"},
+        {true, Desktop::Refuses, name, page, true, true, "desktop refuses: as before"},
+        // The desktop's shell would show an error box for it.
+        {true, Desktop::Opens, "no-such-page.htm", "", false, true, "missing page: as before"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        DeleteFileA(log.c_str());
+        launchMasks.clear();
+        FakeRoute route(row.elevated, row.desktop);
+        UseLaunchRoute(&route);
+        Launch(row.target.c_str());
+        EXPECT_EQ(row.desktopAsked ? std::vector<std::string>{row.opened}
+                                   : std::vector<std::string>{},
+                  route.asked);
+        EXPECT_EQ(row.plainRoute ? 1u : 0u, launchMasks.size());
+        if (!row.opened.empty()) {
+            ExpectRecorded(row.opened, __LINE__);
+        } else {
+            ExpectNothingOpened(__LINE__);
+        }
+    }
+}
+
+TEST_F(WebPageLaunch, ElevatedSetUpOpensThePageWhicheverRouteTheSystemTakes) {
+    // The prefix's own desktop shell, whether it has one and whether it opens the page: the
+    // page opens once either way.
+    std::string name = "first_visit-" + std::to_string(GetCurrentProcessId()) + ".htm";
+    std::string page = Touch(ProgramFolderOfTest() + "\\" + name);
+    FakeRoute route(true, Desktop::System);
+    UseLaunchRoute(&route);
+    Launch(name.c_str());
+    ASSERT_EQ(1u, route.asked.size());
+    ExpectRecorded(page, __LINE__);
+    const char* taken = launchMasks.empty() ? "the desktop's shell" : "ShellExecuteExA";
+    RecordProperty("route", taken);
+    std::printf("route taken: %s\n", taken);
 }
 
 TEST_F(WebPageLaunch, MissingTargetFailsSilently) {
