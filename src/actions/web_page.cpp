@@ -32,10 +32,11 @@ bool IsWebAddress(const std::string& target) {
 
 const LaunchRoute* chosenRoute = nullptr;  // null: the system's
 
-// The shell object of the explorer that shows the desktop: the shell windows' desktop
-// entry, its top-level browser, the active view's background object and that view's
-// application. Empty when any step is missing.
-ComPtr<IShellDispatch2> DesktopShell() {
+}  // namespace
+
+// The shell windows' desktop entry, its top-level browser, the active view's background
+// object and that view's application; empty when any step is missing.
+ComPtr<IShellDispatch2> LaunchRoute::DesktopShell() const {
     ComPtr<IShellWindows> windows;
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
                                 IID_IShellWindows, windows.put_void())) || !windows)
@@ -69,8 +70,6 @@ ComPtr<IShellDispatch2> DesktopShell() {
     return shell;
 }
 
-}  // namespace
-
 bool LaunchRoute::Elevated() const {
     UniqueHandle token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
@@ -82,8 +81,11 @@ bool LaunchRoute::Elevated() const {
            elevation.TokenIsElevated != 0;
 }
 
-bool LaunchRoute::OpenOnDesktop(const std::string& file) const {
-    ComPtr<IShellDispatch2> shell = DesktopShell();
+namespace {
+
+// Has the desktop's shell open file, a full path or web address, with its default action;
+// false when there is no such shell or it refuses.
+bool OpenOnDesktop(IShellDispatch2* shell, const std::string& file) {
     if (!shell) return false;
     // The call takes a component string (length-prefixed), not plain wide text.
     ScopedVariant name;
@@ -99,12 +101,6 @@ bool LaunchRoute::OpenOnDesktop(const std::string& file) const {
                                          show.value));
 }
 
-void UseLaunchRoute(const LaunchRoute* route) {
-    chosenRoute = route;
-}
-
-namespace {
-
 void OpenWithShell(const std::string& file, const char* parameters) {
     // An elevated set-up would give the browser the administrator's token: pages open in
     // the desktop's explorer instead, in its own process, which outlives the set-up, so the
@@ -115,7 +111,7 @@ void OpenWithShell(const std::string& file, const char* parameters) {
     const LaunchRoute& route = chosenRoute ? *chosenRoute : system;
     bool page = !parameters &&
                 (IsWebAddress(file) || GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES);
-    if (page && route.Elevated() && route.OpenOnDesktop(file)) return;
+    if (page && route.Elevated() && OpenOnDesktop(route.DesktopShell().get(), file)) return;
 
     SHELLEXECUTEINFOA info = {};
     static_assert(sizeof(void*) != 4 || sizeof(SHELLEXECUTEINFOA) == 60, "the shell expects the 32-bit layout");
@@ -131,6 +127,10 @@ void OpenWithShell(const std::string& file, const char* parameters) {
 }
 
 }  // namespace
+
+void UseLaunchRoute(const LaunchRoute* route) {
+    chosenRoute = route;
+}
 
 void SetupServices::LaunchWebPage(const char* target, const char* baseFolder,
                                   const char* parameters) {

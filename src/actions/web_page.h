@@ -3,7 +3,12 @@
 // which runs as the user, to open it instead.
 #pragma once
 
-#include <string>
+#include <windows.h>
+// Before the shell object's declaration: ShellExecute is then named alike in both.
+#include <shellapi.h>
+#include <shldisp.h>
+
+#include "core/handles.h"
 
 // What a launch asks of the system to choose its way; tests put fakes in.
 class LaunchRoute {
@@ -11,10 +16,9 @@ public:
     virtual ~LaunchRoute() = default;
     // Whether the set-up runs with an elevated token.
     virtual bool Elevated() const;
-    // Has the desktop's shell (IShellDispatch2::ShellExecute of the explorer that shows
-    // the desktop) open file, a full path or web address, with its default action; false
-    // when there is no such shell or it refuses.
-    virtual bool OpenOnDesktop(const std::string& file) const;
+    // The shell object of the explorer that shows the desktop, which runs as the user;
+    // empty when there is none.
+    virtual ComPtr<IShellDispatch2> DesktopShell() const;
 };
 
 // The route SetupServices::LaunchWebPage takes from now on; null puts the system's back.

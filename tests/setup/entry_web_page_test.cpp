@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <shldisp.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "actions/web_page.h"
 #include "core/handles.h"
+#include "core/platform.h"
 #include "recorder_client.h"
 #include "registry/setup_services.h"
 
@@ -40,23 +43,95 @@ void PointShellExecuteExAt(void* function) {
     VirtualProtect(&shellExecuteExSlot, sizeof(void*), old, &old);
 }
 
-// The route of a set-up that may run elevated, with the desktop's shell of the system,
-// one that refuses, or a stand-in for the desktop's explorer that opens the file with the
-// shell's plain call (not the recorded one) and notes what it was given.
-enum class Desktop { System, Refuses, Opens };
+// A desktop shell that opens what it is given with the shell's plain call (not the recorded
+// one), as the desktop's explorer would, or refuses; it notes each file, and whether the
+// call kept its contract: a component string, nothing but the show command in the rest.
+#define ORTK_NOT_USED(name, ...) \
+    HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override { return E_NOTIMPL; }
+class FakeDesktopShell : public IShellDispatch2 {
+public:
+    explicit FakeDesktopShell(bool opens) : opens_(opens) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE ShellExecute(BSTR file, VARIANT arguments, VARIANT folder,
+                                           VARIANT verb, VARIANT show) override {
+        std::string name = file ? platform::WideToAnsi(file) : "";
+        asked.push_back(name);
+        keptContract = file && SysStringLen(file) == std::wcslen(file) &&
+                       arguments.vt == VT_EMPTY && folder.vt == VT_EMPTY && verb.vt == VT_EMPTY &&
+                       show.vt == VT_I4 && show.lVal == SW_SHOWNORMAL;
+        if (!opens_) return E_FAIL;
+        return reinterpret_cast<INT_PTR>(::ShellExecuteA(nullptr, nullptr, name.c_str(), nullptr,
+                                                       nullptr, SW_SHOWNORMAL)) > 32
+                   ? S_OK
+                   : E_FAIL;
+    }
+    ORTK_NOT_USED(GetTypeInfoCount, UINT*)
+    ORTK_NOT_USED(GetTypeInfo, UINT, LCID, ITypeInfo**)
+    ORTK_NOT_USED(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
+    ORTK_NOT_USED(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
+    ORTK_NOT_USED(get_Application, IDispatch**)
+    ORTK_NOT_USED(get_Parent, IDispatch**)
+    ORTK_NOT_USED(NameSpace, VARIANT, Folder**)
+    ORTK_NOT_USED(BrowseForFolder, LONG, BSTR, LONG, VARIANT, Folder**)
+    ORTK_NOT_USED(Windows, IDispatch**)
+    ORTK_NOT_USED(Open, VARIANT)
+    ORTK_NOT_USED(Explore, VARIANT)
+    ORTK_NOT_USED(MinimizeAll)
+    ORTK_NOT_USED(UndoMinimizeALL)
+    ORTK_NOT_USED(FileRun)
+    ORTK_NOT_USED(CascadeWindows)
+    ORTK_NOT_USED(TileVertically)
+    ORTK_NOT_USED(TileHorizontally)
+    ORTK_NOT_USED(ShutdownWindows)
+    ORTK_NOT_USED(Suspend)
+    ORTK_NOT_USED(EjectPC)
+    ORTK_NOT_USED(SetTime)
+    ORTK_NOT_USED(TrayProperties)
+    ORTK_NOT_USED(Help)
+    ORTK_NOT_USED(FindFiles)
+    ORTK_NOT_USED(FindComputer)
+    ORTK_NOT_USED(RefreshMenu)
+    ORTK_NOT_USED(ControlPanelItem, BSTR)
+    ORTK_NOT_USED(IsRestricted, BSTR, BSTR, LONG*)
+    ORTK_NOT_USED(FindPrinter, BSTR, BSTR, BSTR)
+    ORTK_NOT_USED(GetSystemInformation, BSTR, VARIANT*)
+    ORTK_NOT_USED(ServiceStart, BSTR, VARIANT, VARIANT*)
+    ORTK_NOT_USED(ServiceStop, BSTR, VARIANT, VARIANT*)
+    ORTK_NOT_USED(IsServiceRunning, BSTR, VARIANT*)
+    ORTK_NOT_USED(CanStartStopService, BSTR, VARIANT*)
+    ORTK_NOT_USED(ShowBrowserBar, BSTR, VARIANT, VARIANT*)
+
+    std::vector<std::string> asked;
+    bool keptContract = false;
+
+private:
+    bool opens_;
+};
+#undef ORTK_NOT_USED
+
+// The route of a set-up that may run elevated, with the system's desktop shell, none, or
+// a fake one that opens or refuses.
+enum class Desktop { System, None, Refuses, Opens };
 
 class FakeRoute : public LaunchRoute {
 public:
-    FakeRoute(bool elevated, Desktop desktop) : elevated_(elevated), desktop_(desktop) {}
+    FakeRoute(bool elevated, Desktop desktop)
+        : shell(desktop == Desktop::Opens), elevated_(elevated), desktop_(desktop) {}
     bool Elevated() const override { return elevated_; }
-    bool OpenOnDesktop(const std::string& file) const override {
-        asked.push_back(file);
-        if (desktop_ == Desktop::System) return LaunchRoute::OpenOnDesktop(file);
-        if (desktop_ == Desktop::Refuses) return false;
-        return reinterpret_cast<INT_PTR>(
-                   ShellExecuteA(nullptr, nullptr, file.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+    ComPtr<IShellDispatch2> DesktopShell() const override {
+        ++desktopAsked;
+        if (desktop_ == Desktop::System) return LaunchRoute::DesktopShell();
+        ComPtr<IShellDispatch2> found;
+        if (desktop_ != Desktop::None) *found.put() = &shell;
+        return found;
     }
-    mutable std::vector<std::string> asked;
+    mutable FakeDesktopShell shell;
+    mutable int desktopAsked = 0;
 
 private:
     bool elevated_;
@@ -193,7 +268,7 @@ TEST_F(WebPageLaunch, TrayProgramStartsFromItsFolderWithParameters) {
     Launch("vxtray.exe", (kit + "\\").c_str(), "-Kill");
     auto records = recorder::WaitForRecords(log, 1, 20000);
     SetEnvironmentVariableA("ORTK_RECORDER_LOG", nullptr);
-    EXPECT_TRUE(elevated.asked.empty());
+    EXPECT_EQ(0, elevated.desktopAsked);
     EXPECT_EQ(1u, launchMasks.size());
     ASSERT_EQ(1u, records.size());
     EXPECT_EQ(Lower(tray), Lower(records[0].program));
@@ -231,6 +306,7 @@ TEST_F(WebPageLaunch, ElevatedSetUpOpensPagesThroughTheDesktopsShellElseAsBefore
         {false, Desktop::Opens, name, page, false, true, "not elevated: as before"},
         {true, Desktop::Opens, name, page, true, false, "elevated: through the desktop"},
         {true, Desktop::Opens, address, address, true, false, "elevated, web address"},
+        {true, Desktop::None, name, page, true, true, "no desktop shell: as before"},
         {true, Desktop::Refuses, name, page, true, true, "desktop refuses: as before"},
         // The desktop's shell would show an error box for it.
         {true, Desktop::Opens, "no-such-page.htm", "", false, true, "missing page: as before"},
@@ -242,9 +318,11 @@ TEST_F(WebPageLaunch, ElevatedSetUpOpensPagesThroughTheDesktopsShellElseAsBefore
         FakeRoute route(row.elevated, row.desktop);
         UseLaunchRoute(&route);
         Launch(row.target.c_str());
-        EXPECT_EQ(row.desktopAsked ? std::vector<std::string>{row.opened}
-                                   : std::vector<std::string>{},
-                  route.asked);
+        EXPECT_EQ(row.desktopAsked ? 1 : 0, route.desktopAsked);
+        if (row.desktopAsked && row.desktop != Desktop::None) {
+            EXPECT_EQ(std::vector<std::string>{row.opened}, route.shell.asked);
+            EXPECT_TRUE(route.shell.keptContract);
+        }
         EXPECT_EQ(row.plainRoute ? 1u : 0u, launchMasks.size());
         if (!row.opened.empty()) {
             ExpectRecorded(row.opened, __LINE__);
@@ -262,7 +340,7 @@ TEST_F(WebPageLaunch, ElevatedSetUpOpensThePageWhicheverRouteTheSystemTakes) {
     FakeRoute route(true, Desktop::System);
     UseLaunchRoute(&route);
     Launch(name.c_str());
-    EXPECT_EQ(1u, route.asked.size());
+    EXPECT_EQ(1, route.desktopAsked);
     ExpectRecorded(page, __LINE__);
     const char* taken = launchMasks.empty() ? "the desktop's shell" : "ShellExecuteExA";
     RecordProperty("route", taken);
