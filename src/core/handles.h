@@ -156,10 +156,12 @@ public:
     VARIANT value;
 };
 
-// CoInitialize for a scope; CoUninitialize only when it succeeded.
+// A single-threaded apartment for a scope, without OLE 1.0 DDE, as the shell asks of
+// callers of ShellExecuteEx; CoUninitialize only when it succeeded. Nested in the
+// entry's own initialisation it only counts.
 class ComScope {
 public:
-    ComScope() : hr_(CoInitialize(nullptr)) {}
+    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
     ~ComScope() { if (SUCCEEDED(hr_)) CoUninitialize(); }
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;

@@ -58,5 +58,6 @@ using XmlParserFactory = std::unique_ptr<XmlParser> (*)();
 // The platform's parser component, or null when none can be created.
 std::unique_ptr<XmlParser> CreatePlatformXmlParser();
 
-// The one message box of the program: no owner, caption and text "Assertion", MB_OK.
+// The one message box of the program: caption and text "Assertion", MB_OK, owned by the
+// active window (task-modal without one).
 void ShowAssertionBox();

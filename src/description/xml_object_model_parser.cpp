@@ -1,6 +1,9 @@
 // The XML tree's source over the SDK's XML object model (IXMLDocument2, IXMLElement2).
 #include <windows.h>
 #include <msxml.h>
+#include <ocidl.h>
+
+#include <algorithm>
 
 #include "core/handles.h"
 #include "description/xml_parser_win32.h"
@@ -159,15 +162,30 @@ std::unique_ptr<XmlAttributeList> ObjectModelElement::Attributes() {
     return std::make_unique<ObjectModelAttributes>(std::move(list));
 }
 
+// Handles what the window system has for this thread, then waits up to `milliseconds`
+// for more (or for anything posted).
+void PumpMessagesFor(DWORD milliseconds) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
+}
+
 class ObjectModelParser : public XmlParser {
 public:
-    explicit ObjectModelParser(ComPtr<IXMLDocument2> document) : document_(std::move(document)) {}
+    ObjectModelParser(ComPtr<IXMLDocument2> document, DWORD loadWaitMs)
+        : document_(std::move(document)), loadWaitMs_(loadWaitMs) {}
 
     bool Open(const std::string& fileName) override {
+        // The component may load in the background (its async property): ask for a
+        // synchronous load, and still wait for the document to say it is complete.
+        document_->put_async(VARIANT_FALSE);
         BSTR url = xml_win32::AllocAnsiString(fileName);
         HRESULT hr = document_->put_URL(url);
         SysFreeString(url);
-        return SUCCEEDED(hr);
+        return SUCCEEDED(hr) && WaitUntilComplete();
     }
     std::unique_ptr<XmlElementSource> Root() override {
         ComPtr<IXMLElement2> root;
@@ -176,7 +194,23 @@ public:
     }
 
 private:
+    // A load that does not complete within the wait is an unreadable file, like one that
+    // does not parse. The loader may need this thread's messages to get there.
+    bool WaitUntilComplete() {
+        DWORD start = GetTickCount();
+        for (;;) {
+            LONG state = READYSTATE_COMPLETE;
+            // A component that cannot tell its state loaded synchronously, as asked.
+            if (FAILED(document_->get_readyState(&state))) return true;
+            if (state == READYSTATE_COMPLETE) return true;
+            DWORD waited = GetTickCount() - start;
+            if (waited >= loadWaitMs_) return false;
+            PumpMessagesFor(std::min<DWORD>(20, loadWaitMs_ - waited));
+        }
+    }
+
     ComPtr<IXMLDocument2> document_;
+    DWORD loadWaitMs_;
 };
 
 }  // namespace
@@ -189,15 +223,15 @@ std::unique_ptr<XmlParser> CreateObjectModelParser() {
                                 document.put_void())) || !document) {
         return nullptr;
     }
-    return std::make_unique<ObjectModelParser>(std::move(document));
+    return std::make_unique<ObjectModelParser>(std::move(document), kDescriptionLoadWaitMs);
 }
 
-std::unique_ptr<XmlParser> ObjectModelParserOver(IXMLDocument2* document) {
+std::unique_ptr<XmlParser> ObjectModelParserOver(IXMLDocument2* document, DWORD loadWaitMs) {
     if (!document) return nullptr;
     ComPtr<IXMLDocument2> owned;
     document->AddRef();
     *owned.put() = document;
-    return std::make_unique<ObjectModelParser>(std::move(owned));
+    return std::make_unique<ObjectModelParser>(std::move(owned), loadWaitMs);
 }
 
 }  // namespace xml_win32

@@ -41,5 +41,8 @@ std::unique_ptr<XmlParser> CreatePlatformXmlParser() {
 }
 
 void ShowAssertionBox() {
-    MessageBoxA(nullptr, "Assertion", "Assertion", MB_OK);
+    // Owned by the active screen, or modal to all of this thread's windows when there is
+    // none, so that it cannot sit behind the screens.
+    HWND owner = GetActiveWindow();
+    MessageBoxA(owner, "Assertion", "Assertion", MB_OK | (owner ? 0u : MB_TASKMODAL));
 }

@@ -17,8 +17,12 @@ namespace xml_win32 {
 // The SDK's XML object model: CLSID_XMLDocument with IXMLDocument2. Null when the
 // component or the interface is not there.
 std::unique_ptr<XmlParser> CreateObjectModelParser();
-// The same over a document object the caller already has (it takes a reference of its own).
-std::unique_ptr<XmlParser> ObjectModelParserOver(IXMLDocument2* document);
+// How long a load may take to complete: a disc drive that has to spin up takes seconds.
+constexpr DWORD kDescriptionLoadWaitMs = 30000;
+// The same over a document object the caller already has (it takes a reference of its
+// own); a load that is not complete after loadWaitMs fails.
+std::unique_ptr<XmlParser> ObjectModelParserOver(IXMLDocument2* document,
+                                                 DWORD loadWaitMs = kDescriptionLoadWaitMs);
 // The platform's XML DOM (DOMDocument, IXMLDOMDocument), copied by the same rules.
 std::unique_ptr<XmlParser> CreateDomParser();
 

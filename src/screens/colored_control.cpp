@@ -62,9 +62,7 @@ bool SystemUsesLargeFonts() {
     HWND desktop = GetDesktopWindow();
     WindowDc dc(desktop);
     if (!dc.get()) return false;
-    int oldMode = SetMapMode(dc.get(), MM_TEXT);
-    TEXTMETRICA metrics = {};
-    bool ok = GetTextMetricsA(dc.get(), &metrics) != 0;
-    if (oldMode) SetMapMode(dc.get(), oldMode);
-    return ok && IsLargeFontHeight(metrics.tmHeight);
+    // From the screen's logical resolution, not the System font's height: a program that
+    // is not aware of the resolution may be told another font height at 125 % and more.
+    return IsLargeFontDpi(GetDeviceCaps(dc.get(), LOGPIXELSY));
 }

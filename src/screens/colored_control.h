@@ -39,5 +39,5 @@ private:
     void BuildFont();
 };
 
-// Whether the system uses large fonts: the desktop's text height above 16 pixels.
+// Whether the system uses large fonts: more than 96 logical pixels per inch on the desktop.
 bool SystemUsesLargeFonts();

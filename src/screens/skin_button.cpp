@@ -11,16 +11,22 @@ bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
 bool IsEnterKeyDown(const MSG* message) {
     return message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN;
 }
+
+// A cursor may not be destroyed while it is the current one: the arrow takes its place.
+void DestroyButtonCursor(HCURSOR cursor) {
+    if (GetCursor() == cursor) SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+    DestroyCursor(cursor);
+}
 }  // namespace
 
 SkinButton::~SkinButton() {
     // Normally gone with the window; a button object dropped while its window lives
     // must not leak the cursor either.
-    if (cursor) DestroyCursor(cursor);
+    if (cursor) DestroyButtonCursor(cursor);
 }
 
 void SkinButton::SetCursorHandle(HCURSOR handle) {
-    if (cursor && cursor != handle) DestroyCursor(cursor);
+    if (cursor && cursor != handle) DestroyButtonCursor(cursor);
     cursor = handle;
 }
 
@@ -132,6 +138,6 @@ void SkinButton::DrawPlainFace(const DRAWITEMSTRUCT* item) {
 }
 
 void SkinButton::OnDestroy() {
-    if (cursor) DestroyCursor(cursor);
+    if (cursor) DestroyButtonCursor(cursor);
     cursor = nullptr;
 }

@@ -150,7 +150,7 @@ bool ShouldDrawFocusRect(unsigned state, unsigned action, unsigned lastState,
     return redrawnWithFocus || focusChanged;
 }
 
-bool IsLargeFontHeight(int desktopTextHeight) { return desktopTextHeight > 16; }
+bool IsLargeFontDpi(int logicalPixelsPerInch) { return logicalPixelsPerInch > 96; }
 
 int ScaledFontHeight(int lfHeight, bool largeFonts) {
     if (!largeFonts) return lfHeight;

@@ -80,7 +80,8 @@ constexpr unsigned kOdsFocus = 0x0010;
 bool ShouldDrawFocusRect(unsigned state, unsigned action, unsigned lastState,
                          unsigned lastAction, bool showFocus);
 
-// Large fonts (a desktop text height above 16 pixels) shrink a font to 80 %, rounding up;
-// a negative (character) height is scaled on its complement.
-bool IsLargeFontHeight(int desktopTextHeight);
+// Large fonts (more than 96 logical pixels per inch, where the System font is taller than
+// 16 pixels) shrink a font to 80 %, rounding up; a negative (character) height is scaled
+// on its complement.
+bool IsLargeFontDpi(int logicalPixelsPerInch);
 int ScaledFontHeight(int lfHeight, bool largeFonts);

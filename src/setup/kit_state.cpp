@@ -5,16 +5,16 @@
 #include "actions/component_version.h"
 #include "actions/kit_classes.h"
 #include "actions/plugin_folders.h"
+#include "core/handles.h"
 
 namespace {
 
 // Each class group is created inside a COM initialisation of its own, so that the kit's
 // servers can be unloaded between the checks.
 bool CheckKitGroup(int group, bool freeLibraries) {
-    HRESULT hr = CoInitialize(nullptr);
+    ComScope com;
     bool created = CheckKitClasses(group);
     if (freeLibraries) CoFreeUnusedLibraries();
-    if (SUCCEEDED(hr)) CoUninitialize();
     return created;
 }
 

@@ -11,6 +11,7 @@
 #include "setup/command_line.h"
 #include "setup/dll_search.h"
 #include "setup/entry.h"
+#include "setup/running_copy.h"
 #include "setup/setup_application.h"
 
 namespace {
@@ -40,8 +41,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Before anything can load a library by name.
     RestrictDllSearch();
 
+    // Before anything else: a second start a moment after the first only brings the first
+    // to the front (when it has a window yet) and ends, with nothing to report.
+    UniqueHandle runMark;
+    if (!ClaimThisRun(runMark)) {
+        BringRunningCopyToFront(nullptr);
+        return 0;
+    }
+
     const char* commandLine = GetCommandLineA();
-    CoInitialize(nullptr);  // result deliberately unchecked: the run goes on either way
+    // As the shell asks of callers of ShellExecuteEx; the result is deliberately unchecked:
+    // the run goes on either way.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     module::Initialize(instance);
     setupResult = SETUP_E_DEFAULT;
     RunAndReportResult([commandLine] { RunSetup(commandLine); });

@@ -31,9 +31,13 @@ MainWindow::~MainWindow() { Destroy(); }
 bool MainWindow::Create(const char* title) {
     if (window) return true;
     if (!RegisterMainWindowClass(Procedure)) return false;
-    // Off the screen but for one pixel at the top-left corner; it still shows in the task
+    // Above and left of every monitor (the virtual screen may begin at negative
+    // coordinates), so that it never shows as a blank window; it still shows in the task
     // bar with the title and icon.
-    RECT area = {-1000, -1000, 1, 1};
+    constexpr int kSize = 1001;
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN) - kSize;
+    int top = GetSystemMetrics(SM_YVIRTUALSCREEN) - kSize;
+    RECT area = {left, top, left + kSize, top + kSize};
     bound_ = false;
     module::PushWindowObject(this);
     HWND created = CreateWindowExA(0, kMainWindowClass, title, WS_SYSMENU | WS_CLIPCHILDREN,

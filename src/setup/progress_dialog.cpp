@@ -38,8 +38,19 @@ ProgressDialog::ProgressDialog(std::string packageText)
 
 ProgressDialog::~ProgressDialog() {
     // The worker uses the services and posts to the window: it must be gone first. It
-    // never waits on this thread, so the wait cannot deadlock.
-    if (workerThread) WaitForSingleObject(workerThread.get(), INFINITE);
+    // never waits on this thread, so the wait cannot deadlock. After a handler failed the
+    // worker may still be waiting for the package: this thread's windows are served
+    // meanwhile, so that none shows as not responding.
+    if (!workerThread) return;
+    HANDLE worker = workerThread.get();
+    while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) ==
+           WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
 }
 
 bool ProgressDialog::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result,

@@ -9,28 +9,32 @@
 #include "core/result_codes.h"
 #include "core/text_value.h"
 #include "registry/setup_services.h"
+#include "setup/running_copy.h"
 
 namespace {
 
 // Callback message of the desktop toolbar registration; the set-up never acts on it.
 constexpr UINT kAppBarCallbackMessage = 2024;
 
-// Brings the running copy's active screen to the front; true when a copy was found.
-bool DeferToRunningCopy(const char* title) {
-    HWND running = FindWindowA(kMainWindowClass, title);
-    if (!running) return false;
-    SetForegroundWindow(GetLastActivePopup(running));
-    return true;
-}
-
-void RegisterDesktopToolbar(HWND window) {
+APPBARDATA DesktopToolbarData(HWND window) {
     APPBARDATA data = {};
     static_assert(sizeof(void*) != 4 || sizeof(APPBARDATA) == 36, "the shell expects the 32-bit layout");
     data.cbSize = sizeof data;
     data.hWnd = window;
     data.uCallbackMessage = kAppBarCallbackMessage;
-    // Never used further; the registration ends with the window.
+    return data;
+}
+
+// Never used further, but the shell asks for the registration to be removed before the
+// window goes.
+void RegisterDesktopToolbar(HWND window) {
+    APPBARDATA data = DesktopToolbarData(window);
     SHAppBarMessage(ABM_NEW, &data);
+}
+
+void RemoveDesktopToolbar(HWND window) {
+    APPBARDATA data = DesktopToolbarData(window);
+    SHAppBarMessage(ABM_REMOVE, &data);
 }
 
 }  // namespace
@@ -38,7 +42,7 @@ void RegisterDesktopToolbar(HWND window) {
 SetupApplication::SetupApplication() { module::SetSetupIcon(nullptr); }
 
 SetupApplication::~SetupApplication() {
-    mainWindow.Destroy();
+    DestroyMainWindow();
     FreeResourceLibrary();
 }
 
@@ -60,7 +64,8 @@ bool SetupApplication::Startup() {
     TextValue title;
     if (!LoadResourceText(IDS_SETUP_TITLE, title)) return false;
 
-    if (DeferToRunningCopy(title.c_str())) {
+    // A copy that holds no mark of its own (an earlier set-up) is still found by its window.
+    if (BringRunningCopyToFront(title.c_str())) {
         setupResult = 0;
         return false;
     }
@@ -72,14 +77,21 @@ bool SetupApplication::Startup() {
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     SetActiveWindow(window);
     RegisterDesktopToolbar(window);
+    desktopToolbar_ = true;
     ShowWindow(window, SW_SHOW);
     return true;
 }
 
 bool SetupApplication::Shutdown() {
     FreeResourceLibrary();
-    mainWindow.Destroy();
+    DestroyMainWindow();
     return true;
+}
+
+void SetupApplication::DestroyMainWindow() {
+    if (desktopToolbar_ && mainWindow.window) RemoveDesktopToolbar(mainWindow.window);
+    desktopToolbar_ = false;
+    mainWindow.Destroy();
 }
 
 void SetupApplication::FreeResourceLibrary() {

@@ -34,4 +34,8 @@ public:
 
 private:
     void FreeResourceLibrary();
+    // Removes the desktop toolbar registration first.
+    void DestroyMainWindow();
+
+    bool desktopToolbar_ = false;  // registered with the shell
 };

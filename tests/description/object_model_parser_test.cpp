@@ -3,6 +3,7 @@
 // they are called and count how many of them are still alive.
 #include <windows.h>
 #include <msxml.h>
+#include <ocidl.h>
 
 #include <gtest/gtest.h>
 
@@ -160,6 +161,11 @@ private:
     FakeCollection* attributes_ = new FakeCollection;
 };
 
+// When a load the fake accepted is complete: at once, once this thread has dispatched a
+// timer message (as the component's loader needs its messages), never, or later with the
+// document unreadable.
+enum class Completion { AtOnce, Later, Never, LaterWithError };
+
 // A document that "parses" only the URLs it was given a root for.
 class FakeDocument : public Fake<IXMLDocument2> {
 public:
@@ -170,7 +176,7 @@ public:
 
     HRESULT WINAPI get_root(IXMLElement2** out) override {
         *out = nullptr;
-        if (!current_) return E_FAIL;
+        if (!current_ || state_ != READYSTATE_COMPLETE) return E_FAIL;
         current_->AddRef();
         *out = current_;
         return S_OK;
@@ -179,9 +185,13 @@ public:
         TextValue name;
         AssignWideText(name, url);
         urls.push_back(name.str());
+        asyncAtLoad.push_back(async_);
         auto found = files.find(name.str());
         if (found == files.end()) return INET_E_RESOURCE_NOT_FOUND;
         current_ = found->second;
+        state_ = completion == Completion::AtOnce ? READYSTATE_COMPLETE : READYSTATE_LOADING;
+        if (completion == Completion::Later || completion == Completion::LaterWithError)
+            SetTimer(nullptr, 0, 50, &FakeDocument::Complete);
         return S_OK;
     }
     HRESULT WINAPI get_fileSize(BSTR*) override { return E_NOTIMPL; }
@@ -189,27 +199,50 @@ public:
     HRESULT WINAPI get_fileUpdatedDate(BSTR*) override { return E_NOTIMPL; }
     HRESULT WINAPI get_URL(BSTR*) override { return E_NOTIMPL; }
     HRESULT WINAPI get_mimeType(BSTR*) override { return E_NOTIMPL; }
-    HRESULT WINAPI get_readyState(LONG*) override { return E_NOTIMPL; }
+    HRESULT WINAPI get_readyState(LONG* state) override {
+        *state = state_;
+        return S_OK;
+    }
     HRESULT WINAPI get_charset(BSTR*) override { return E_NOTIMPL; }
     HRESULT WINAPI put_charset(BSTR) override { return E_NOTIMPL; }
     HRESULT WINAPI get_version(BSTR*) override { return E_NOTIMPL; }
     HRESULT WINAPI get_doctype(BSTR*) override { return E_NOTIMPL; }
     HRESULT WINAPI get_dtdURL(BSTR*) override { return E_NOTIMPL; }
     HRESULT WINAPI createElement(VARIANT, VARIANT, IXMLElement2**) override { return E_NOTIMPL; }
-    HRESULT WINAPI get_async(VARIANT_BOOL*) override { return E_NOTIMPL; }
-    HRESULT WINAPI put_async(VARIANT_BOOL) override { return E_NOTIMPL; }
+    HRESULT WINAPI get_async(VARIANT_BOOL* async) override {
+        *async = async_;
+        return S_OK;
+    }
+    HRESULT WINAPI put_async(VARIANT_BOOL async) override {
+        async_ = async;
+        return S_OK;
+    }
 
     std::map<std::string, FakeElement*> files;  // one reference each
     std::vector<std::string> urls;
+    std::vector<VARIANT_BOOL> asyncAtLoad;  // the async property at each put_URL
+    Completion completion = Completion::AtOnce;
 
 private:
+    static void CALLBACK Complete(HWND, UINT, UINT_PTR timer, DWORD);
+
     FakeElement* current_ = nullptr;
+    LONG state_ = READYSTATE_UNINITIALIZED;
+    VARIANT_BOOL async_ = VARIANT_TRUE;  // the component's default
 };
 
 FakeDocument* g_document = nullptr;
 
+void CALLBACK FakeDocument::Complete(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (!g_document) return;
+    g_document->state_ = READYSTATE_COMPLETE;
+    if (g_document->completion == Completion::LaterWithError) g_document->current_ = nullptr;
+}
+
+// Loads that never complete are given up after two seconds here.
 std::unique_ptr<XmlParser> OverFakeDocument() {
-    return xml_win32::ObjectModelParserOver(g_document);
+    return xml_win32::ObjectModelParserOver(g_document, 2000);
 }
 
 class ObjectModel : public ::testing::Test {
@@ -277,6 +310,35 @@ TEST_F(ObjectModel, TriesTheProgramFolderWhenTheNameAloneFails) {
     ASSERT_EQ(document.Load("cd_client.qxml", 99, true), 1);
     EXPECT_EQ(g_document->urls, (std::vector<std::string>{"cd_client.qxml", besideProgram}));
     EXPECT_EQ(document.Load("other.qxml", 99, true), 0);
+}
+
+TEST_F(ObjectModel, LoadIsSynchronousAndWaitedForUntilComplete) {
+    struct Row {
+        Completion completion;
+        int result;
+        const char* what;
+    };
+    const Row rows[] = {
+        {Completion::AtOnce, 1, "complete when put_URL returns"},
+        {Completion::Later, 1, "complete once this thread's messages are handled"},
+        {Completion::Never, 0, "never complete: unreadable"},
+        {Completion::LaterWithError, 0, "complete without a document: unreadable"},
+    };
+    auto* root = new FakeElement(L"R");
+    root->Add(new FakeElement(L"LANGUAGE"));
+    g_document->files["cd_client.qxml"] = root;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        g_document->completion = row.completion;
+        g_document->asyncAtLoad.clear();
+        XmlDocument document;
+        EXPECT_EQ(document.Load("cd_client.qxml", 99, true), row.result);
+        EXPECT_FALSE(g_document->asyncAtLoad.empty());
+        for (VARIANT_BOOL async : g_document->asyncAtLoad) EXPECT_EQ(async, VARIANT_FALSE);
+        if (row.result) {
+            EXPECT_EQ(document.Root()->Children().size(), 1u);
+        }
+    }
 }
 
 TEST_F(ObjectModel, FailingTypeRaisesTheComponentErrorWithTheElementInterface) {

@@ -303,6 +303,13 @@ class SetupRun:
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         return self.proc
 
+    def start_another(self):
+        """Starts a second setup.exe from the same disc beside the first; its process."""
+        env = self.prefix.env({"ORTK_RECORDER_LOG": winetest.to_windows_path(self.launch_log)})
+        return subprocess.Popen(["wine", os.path.join(self.disc, "setup.exe")], env=env,
+                                cwd=self.disc, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+
     def running(self):
         return self.proc is not None and self.proc.poll() is None
 

@@ -2,7 +2,9 @@
 """The ways a run can end before the package runs: each row of the outcome table, from a
 fresh prefix, with the final page and the error page observed through the shell."""
 import os
+import subprocess
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import winetest  # noqa: E402
@@ -155,6 +157,27 @@ def package_missing():
         check("\tSpawning process failed \r\n" in (run.log_text() or ""), "start failure not logged")
 
 
+def started_twice(apart):
+    # A double click twice on the disc's menu: the second copy ends at once, whether the
+    # first has its window yet or not, and only the first shows screens.
+    def case():
+        with SetupRun(f"started-twice-{round(apart * 1000)}ms") as run:
+            run.start()
+            time.sleep(apart)
+            second = run.start_another()
+            try:
+                code = second.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                second.kill()
+                raise AssertionError("the second copy is still running: two set-ups side by side")
+            check_equal(code, 0, "exit code of the second copy")
+            check(go_through(run, welcome="stop") is None, "went past the welcome screen")
+            check_equal(run.wait_exit(), 0, "exit code")
+            check_equal(run.kinds(), ["welcome", "question"], "screens")
+            check_equal(run.pages_opened(), [], "pages opened")
+    return case
+
+
 CASES = [
     ("StandDownAnswersTrue", stand_down),
     ("RightsCheckFailsOnReadOnlySoftwareKey", rights_key_not_writable),
@@ -165,6 +188,9 @@ CASES = [
     ("WelcomeDeclinedEndsQuietly", welcome_declined),
     ("LicenceDeclinedEndsQuietly", licence_declined),
     ("PackageThatCannotStartEndsQuietly", package_missing),
+    ("StartedTwice30msApartRunsOnce", started_twice(0.03)),
+    ("StartedTwice300msApartRunsOnce", started_twice(0.3)),
+    ("StartedTwice1sApartRunsOnce", started_twice(1.0)),
 ]
 
 

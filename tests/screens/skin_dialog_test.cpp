@@ -245,6 +245,8 @@ TEST_F(SkinDialogTest, EveryButtonGetsACursorOfItsOwn) {
     EXPECT_NE(cursors[1], cursors[2]);
     EXPECT_EQ(setCursorAnswer, 1);
     for (auto& button : dialog.buttons) EXPECT_EQ(button->cursor, nullptr) << "gone with the window";
+    // The first button's cursor was the current one when it was destroyed.
+    EXPECT_NE(GetCursor(), cursors[0]) << "a destroyed cursor is still the current one";
 }
 
 TEST_F(SkinDialogTest, LongerCursorListGoesButtonByButton) {

@@ -190,9 +190,10 @@ TEST(FontHeight, LargeFontsShrinkToEightyPercentRoundedUp) {
     }
 }
 
-TEST(FontHeight, LargeFontsMeansTextTallerThanSixteenPixels) {
-    EXPECT_FALSE(IsLargeFontHeight(16));
-    EXPECT_TRUE(IsLargeFontHeight(17));
+TEST(FontHeight, LargeFontsMeansMoreThanNinetySixPixelsPerInch) {
+    EXPECT_FALSE(IsLargeFontDpi(96));
+    EXPECT_TRUE(IsLargeFontDpi(97));
+    EXPECT_TRUE(IsLargeFontDpi(120));
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 // library of the test's own, the hidden main window, shut-down and the error report.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/handles.h"
 #include "core/module_state.h"
@@ -11,7 +14,32 @@
 #include "recorder_client.h"
 #include "setup/setup_application.h"
 
+// The slot through which this program's code calls SHAppBarMessage.
+extern "C" {
+#ifdef _WIN64
+extern void* appBarMessageSlot __asm__("__imp_SHAppBarMessage");
+#else
+extern void* appBarMessageSlot __asm__("__imp__SHAppBarMessage@8");
+#endif
+}
+
 namespace {
+
+using AppBarMessageFunction = UINT_PTR(WINAPI*)(DWORD, APPBARDATA*);
+AppBarMessageFunction realAppBarMessage = nullptr;
+std::vector<std::pair<DWORD, HWND>> appBarMessages;  // as the shell received them
+
+UINT_PTR WINAPI RecordingAppBarMessage(DWORD message, APPBARDATA* data) {
+    appBarMessages.emplace_back(message, data->hWnd);
+    return realAppBarMessage(message, data);
+}
+
+void PointAppBarMessageAt(void* function) {
+    DWORD old = 0;
+    VirtualProtect(&appBarMessageSlot, sizeof(void*), PAGE_READWRITE, &old);
+    appBarMessageSlot = function;
+    VirtualProtect(&appBarMessageSlot, sizeof(void*), old, &old);
+}
 
 std::string TestProgramFolder() {
     char path[MAX_PATH] = {};
@@ -65,6 +93,9 @@ protected:
 
 TEST_F(ApplicationStart, CreatesTheHiddenMainWindowFromTheLibrary) {
     Describe("entry_titled_library.dll");
+    appBarMessages.clear();
+    realAppBarMessage = reinterpret_cast<AppBarMessageFunction>(appBarMessageSlot);
+    PointAppBarMessageAt(reinterpret_cast<void*>(&RecordingAppBarMessage));
     SetupApplication application;
     ASSERT_TRUE(application.Startup());
     HWND window = application.mainWindow.window;
@@ -82,14 +113,13 @@ TEST_F(ApplicationStart, CreatesTheHiddenMainWindowFromTheLibrary) {
     EXPECT_EQ(reinterpret_cast<ULONG_PTR>(module::SetupIcon()), GetClassLongPtrA(window, GCLP_HICON));
     EXPECT_EQ(reinterpret_cast<ULONG_PTR>(module::SetupIcon()), GetClassLongPtrA(window, GCLP_HICONSM));
 
-    // Off the screen at the top-left corner, shown, with the system menu. The system caps
-    // the height of 1001 at what the screen allows, so only the top edge is exact.
+    // Above and left of every monitor, shown, with the system menu. The system may cap the
+    // height of 1001 at what the screen allows, so the bottom edge is only bounded.
     RECT area = {};
     GetWindowRect(window, &area);
-    EXPECT_EQ(-1000, area.left);
-    EXPECT_EQ(-1000, area.top);
-    EXPECT_EQ(1, area.right);
-    EXPECT_LE(area.bottom, 1);
+    EXPECT_LE(area.right, GetSystemMetrics(SM_XVIRTUALSCREEN));
+    EXPECT_LE(area.bottom, GetSystemMetrics(SM_YVIRTUALSCREEN));
+    EXPECT_GT(area.right, area.left);
     EXPECT_TRUE(IsWindowVisible(window));
     LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_EQ(static_cast<LONG>(WS_SYSMENU | WS_CLIPCHILDREN), style & (WS_SYSMENU | WS_CLIPCHILDREN));
@@ -98,6 +128,10 @@ TEST_F(ApplicationStart, CreatesTheHiddenMainWindowFromTheLibrary) {
 
     EXPECT_TRUE(application.Shutdown());
     EXPECT_FALSE(IsWindow(window));
+    PointAppBarMessageAt(reinterpret_cast<void*>(realAppBarMessage));
+    // The desktop toolbar registration is removed before its window goes.
+    using Sent = std::vector<std::pair<DWORD, HWND>>;
+    EXPECT_EQ(appBarMessages, (Sent{{ABM_NEW, window}, {ABM_REMOVE, window}}));
     EXPECT_EQ(nullptr, application.resourceLibrary);
     EXPECT_EQ(nullptr, GetModuleHandleA("entry_titled_library.dll"));
     // Nothing loads from a freed library: the program is the resource instance again.

@@ -19,6 +19,14 @@ def imported_libraries(program):
             if line.strip().startswith("DLL Name:")}
 
 
+def imported_functions(program):
+    out = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", program], check=True,
+                         stdout=subprocess.PIPE).stdout.decode("latin-1")
+    # Rows of the import tables: address, hint, name.
+    return {fields[2] for fields in (line.split() for line in out.splitlines())
+            if len(fields) == 3 and fields[1].isdigit()}
+
+
 def main():
     results = winetest.Results("SetupImports")
     program = os.path.join(winetest.build_dir(), "src", "setup", "setup.exe")
@@ -27,6 +35,10 @@ def main():
         assert "kernel32.dll" in names, names
         unexpected = names - EVERY_WINDOWS
         assert not unexpected, f"setup.exe imports {sorted(unexpected)}"
+    with results.case("ComInitialisedAsTheShellAsks"):
+        # COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE, for ShellExecuteEx.
+        functions = imported_functions(program)
+        assert "CoInitializeEx" in functions and "CoInitialize" not in functions, functions
     results.write(winetest.results_path_from_args(sys.argv))
     return 1 if results.failed() else 0
 
