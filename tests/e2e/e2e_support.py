@@ -297,16 +297,18 @@ class SetupRun:
             self.prefix.end_server()
             command = ["unshare", "-m", "--propagation", "private", "sh", "-c",
                        wrapper + '\nexec "$@"', "setup-run"] + command
-        env = self.prefix.env(dict(self.env_extra,
-                                   ORTK_RECORDER_LOG=winetest.to_windows_path(self.launch_log)))
+        env = self._env()
         self.proc = subprocess.Popen(command, env=env, cwd=self.disc,
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         return self.proc
 
+    def _env(self):
+        return self.prefix.env(dict(self.env_extra,
+                                    ORTK_RECORDER_LOG=winetest.to_windows_path(self.launch_log)))
+
     def start_another(self):
         """Starts a second setup.exe from the same disc beside the first; its process."""
-        env = self.prefix.env({"ORTK_RECORDER_LOG": winetest.to_windows_path(self.launch_log)})
-        return subprocess.Popen(["wine", os.path.join(self.disc, "setup.exe")], env=env,
+        return subprocess.Popen(["wine", os.path.join(self.disc, "setup.exe")], env=self._env(),
                                 cwd=self.disc, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
 
