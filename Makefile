@@ -9,7 +9,7 @@
 BUILD ?= build
 JOBS  ?= 2
 # The Wine tests mostly wait for windows and processes: several at a time per core.
-WINE_JOBS ?= 8
+WINE_JOBS ?= 12
 PYTHON := /usr/bin/python3
 # Configures a build folder: new ones with Ninja (quicker than make on two cores), folders
 # made before keep the generator they were made with.
