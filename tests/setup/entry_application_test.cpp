@@ -11,6 +11,7 @@
 #include "core/handles.h"
 #include "core/module_state.h"
 #include "core/result_codes.h"
+#include "description/xml_element_source.h"
 #include "recorder_client.h"
 #include "setup/setup_application.h"
 
@@ -213,6 +214,46 @@ TEST_F(ErrorReport, OpensThePageRegisteredForTheCode) {
     pages.erase("0X8067060D");
     pages.erase("0X806D0101");
     DeleteFileA(page.c_str());
+}
+
+// The one message box of the program is owned by the active screen, so that it cannot sit
+// behind it; with no window active it stands alone (task-modal). Another thread reads the
+// box's owner and answers it.
+DWORD WINAPI AnswerAssertion(void* context) {
+    auto* owner = static_cast<HWND*>(context);
+    for (int tries = 0; tries < 200; ++tries) {
+        HWND box = FindWindowA("#32770", "Assertion");
+        if (box) {
+            *owner = GetWindow(box, GW_OWNER);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            return 1;
+        }
+        Sleep(25);
+    }
+    return 0;
+}
+
+TEST(AssertionBox, IsOwnedByTheActiveScreenOrStandsAlone) {
+    for (bool screenActive : {true, false}) {
+        SCOPED_TRACE(screenActive ? "a screen is active" : "no window");
+        HWND screen = nullptr;
+        if (screenActive) {
+            screen = CreateWindowExA(0, "STATIC", "screen", WS_POPUP | WS_VISIBLE, 10, 10, 200,
+                                     100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+            ASSERT_NE(screen, nullptr);
+            SetActiveWindow(screen);
+            ASSERT_EQ(GetActiveWindow(), screen);
+        }
+        HWND owner = reinterpret_cast<HWND>(1);
+        UniqueHandle answerer(CreateThread(nullptr, 0, AnswerAssertion, &owner, 0, nullptr));
+        ShowAssertionBox();
+        ASSERT_EQ(WaitForSingleObject(answerer.get(), 10000), WAIT_OBJECT_0);
+        DWORD answered = 0;
+        GetExitCodeThread(answerer.get(), &answered);
+        EXPECT_EQ(answered, 1u) << "no Assertion box";
+        EXPECT_EQ(owner, screen);
+        if (screen) DestroyWindow(screen);
+    }
 }
 
 }  // namespace
