@@ -238,6 +238,53 @@ TEST_F(SetupRun, FaultInAScreenOrItsWorkerEndsInTheErrorPage) {
     }
 }
 
+// After a screen's handler failed, the package-run worker is joined while it still waits
+// for the package: the thread's windows are served meanwhile, so none shows as not
+// responding, and the page for the code opens once the package has ended.
+TEST_F(SetupRun, WorkerJoinedAfterAFaultKeepsTheWindowsAnswering) {
+    ASSERT_TRUE(CopyFileA(BuildPath("tests\\setup\\fault_host.exe").c_str(),
+                          (disc + "\\fault_host.exe").c_str(), FALSE));
+    HKEY settings = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\VORDA\\OrvalisToolKit\\SamplePackage",
+                              0, nullptr, 0, KEY_WRITE, nullptr, &settings, nullptr),
+              ERROR_SUCCESS);
+    const DWORD seconds = 6;
+    RegSetValueExA(settings, "Mode", 0, REG_SZ, reinterpret_cast<const BYTE*>("long"), 5);
+    RegSetValueExA(settings, "Seconds", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seconds),
+                   sizeof seconds);
+    CreateDirectoryA((disc + "\\package").c_str(), nullptr);
+    for (const char* program : {"OrvalisKit.exe", "_ISDel.exe"})
+        ASSERT_TRUE(CopyFileA(BuildPath(std::string("package\\") + program).c_str(),
+                              (disc + "\\package\\" + program).c_str(), FALSE));
+    std::string commandLine = "\"" + disc + "\\fault_host.exe\" join \"" +
+                              BuildPath("lang\\ortk_en.dll") + "\" pages\\error.htm package\\OrvalisKit.exe";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               disc.c_str(), &startup, &started));
+    CloseHandle(started.hThread);
+    HANDLE host = started.hProcess;
+    // The screen fails half a second after it opens; the package works for 6 s.
+    Sleep(3000);
+    HWND window = FindWindowA(nullptr, "fault_host main");
+    EXPECT_NE(window, nullptr);
+    EXPECT_EQ(WaitForSingleObject(host, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the worker was not waited for";
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 2000,
+                                  &answer), 0)
+        << "the window did not answer while the worker was joined";
+    EXPECT_EQ(WaitForSingleObject(host, 40000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(host);
+    RegDeleteValueA(settings, "Mode");
+    RegDeleteValueA(settings, "Seconds");
+    RegCloseKey(settings);
+    auto records = recorder::WaitForRecords(log, 1, 20000);
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ(Lower(disc + "\\pages\\error.htm"), Lower(recorder::Unquoted(records[0].arguments)));
+}
+
 TEST_F(SetupRun, ScreenThatCannotBeShownOpensTheDefaultErrorPage) {
     // The library has the title but no screen templates: the welcome screen cannot be
     // created at all, which is no answer of the user's, so the run ends with the default

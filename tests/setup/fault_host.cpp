@@ -1,7 +1,10 @@
 // Runs a real screen with a fault injected, under the entry's rule for what escapes a run:
-//   fault_host <screen|worker> <language library> <error page, relative to this program>
+//   fault_host <screen|worker|join> <language library> <error page, relative to this program>
+//              [package]
 // "screen" throws from a handler of the welcome screen once it is open; "worker" throws
-// on the package-run screen's worker thread. The page is registered for the default code;
+// on the package-run screen's worker thread; "join" throws from the package-run screen's
+// first timer tick while its worker waits for the package given, beside a window of this
+// thread titled "fault_host main" that must go on answering while the worker is joined. The page is registered for the default code;
 // a screen that ends without the exception clears the code, so no page opens then.
 #include <windows.h>
 #include <objbase.h>
@@ -40,6 +43,17 @@ private:
     bool WriteLogLine(const char*) override { throw std::runtime_error("fault in the worker"); }
 };
 
+// The package runs; the screen's first bar step fails.
+class FaultyTimerProgress : public ProgressDialog {
+public:
+    explicit FaultyTimerProgress(std::string package) : ProgressDialog(std::move(package)) {}
+    bool MessageTable(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                      int mapId) override {
+        if (message == WM_TIMER) throw std::runtime_error("fault in a screen handler");
+        return ProgressDialog::MessageTable(window, message, wParam, lParam, result, mapId);
+    }
+};
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -55,6 +69,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     RunAndReportResult([&mode] {
         if (mode == "screen") {
             FaultyWelcome().ShowModal(nullptr);
+        } else if (mode == "join") {
+            CreateWindowExA(0, "STATIC", "fault_host main", WS_POPUP, 0, 0, 10, 10, nullptr,
+                            nullptr, nullptr, nullptr);
+            FaultyTimerProgress(__argc > 4 ? __argv[4] : "").ShowModal(nullptr);
         } else {
             FaultyProgress().ShowModal(nullptr);
         }
