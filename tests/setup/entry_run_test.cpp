@@ -227,7 +227,7 @@ TEST_F(SetupRun, FaultInAScreenOrItsWorkerEndsInTheErrorPage) {
                           (disc + "\\fault_host.exe").c_str(), FALSE));
     for (const char* where : {"screen", "worker"}) {
         SCOPED_TRACE(where);
-        DeleteFileA(log.c_str());
+        EXPECT_TRUE(recorder::ClearLog(log));
         std::string commandLine = "\"" + disc + "\\fault_host.exe\" " + where + " \"" +
                                   BuildPath("lang\\ortk_en.dll") + "\" pages\\error.htm";
         EXPECT_EQ(0u, Run(commandLine, disc));

@@ -178,7 +178,7 @@ protected:
         SetCurrentDirectoryA(ProgramFolderOfTest().c_str());
         for (const std::string& file : created) DeleteFileA(file.c_str());
         for (const std::string& made : folders) RemoveDirectoryA(made.c_str());
-        DeleteFileA(log.c_str());
+        EXPECT_TRUE(recorder::ClearLog(log));
         RemoveDirectoryA(folder.c_str());
     }
 
@@ -227,7 +227,7 @@ TEST_F(WebPageLaunch, WebAddressesGoToTheShellUnchanged) {
     const char* addresses[] = {"http://www.example.com/start.htm?lang=en",
                                "https://secure.example.com/a b"};
     for (const char* address : addresses) {
-        DeleteFileA(log.c_str());
+        EXPECT_TRUE(recorder::ClearLog(log));
         Launch(address);
         ExpectOpened(address, __LINE__);
     }
@@ -313,7 +313,7 @@ TEST_F(WebPageLaunch, ElevatedSetUpOpensPagesThroughTheDesktopsShellElseAsBefore
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        DeleteFileA(log.c_str());
+        EXPECT_TRUE(recorder::ClearLog(log));
         launchMasks.clear();
         FakeRoute route(row.elevated, row.desktop);
         UseLaunchRoute(&route);

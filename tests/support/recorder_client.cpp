@@ -70,6 +70,16 @@ std::vector<Record> ReadRecords(const std::string& log) {
     return records;
 }
 
+bool ClearLog(const std::string& log) {
+    for (int tries = 0; tries < 100; ++tries) {
+        if (DeleteFileA(log.c_str())) return true;
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
 std::vector<Record> WaitForRecords(const std::string& log, std::size_t count,
                                    unsigned timeoutMs) {
     // Woken by changes in the log's folder rather than by polling the file.

@@ -23,6 +23,10 @@ bool RegisterAssociations(const std::string& log);
 std::vector<Record> ReadRecords(const std::string& log);
 
 // Waits until log holds at least count records or timeoutMs has passed; returns them.
+// Deletes the log for the next launch; a recorder that is still ending may hold it open a
+// moment, and a log left behind would show its record again. False when it stays.
+bool ClearLog(const std::string& log);
+
 std::vector<Record> WaitForRecords(const std::string& log, std::size_t count,
                                    unsigned timeoutMs);
 
