@@ -12,17 +12,12 @@
 #include "core/module_state.h"
 #include "core/result_codes.h"
 #include "description/xml_element_source.h"
+#include "import_slot.h"
 #include "recorder_client.h"
 #include "setup/setup_application.h"
 
 // The slot through which this program's code calls SHAppBarMessage.
-extern "C" {
-#ifdef _WIN64
-extern void* appBarMessageSlot __asm__("__imp_SHAppBarMessage");
-#else
-extern void* appBarMessageSlot __asm__("__imp__SHAppBarMessage@8");
-#endif
-}
+ORTK_IMPORT_SLOT(appBarMessageSlot, SHAppBarMessage, 8);
 
 namespace {
 

@@ -13,17 +13,12 @@
 #include "actions/web_page.h"
 #include "core/handles.h"
 #include "core/platform.h"
+#include "import_slot.h"
 #include "recorder_client.h"
 #include "registry/setup_services.h"
 
 // The slot through which this program's code calls ShellExecuteExA.
-extern "C" {
-#ifdef _WIN64
-extern void* shellExecuteExSlot __asm__("__imp_ShellExecuteExA");
-#else
-extern void* shellExecuteExSlot __asm__("__imp__ShellExecuteExA@4");
-#endif
-}
+ORTK_IMPORT_SLOT(shellExecuteExSlot, ShellExecuteExA, 4);
 
 namespace {
 
