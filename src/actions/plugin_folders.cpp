@@ -26,7 +26,7 @@ bool FileExists(const std::string& path) {
 
 // Every installed Navigator version is a subkey of the browser key; its plug-ins folder is
 // the REG_SZ "PLUGINS DIRECTORY" of its subkey "MAIN". Numbers are used without gaps.
-bool SetupServices::RecordPluginFolders() {
+bool RecordPluginFolders(SetupServices& services) {
     RegistryKey browser("HKEY_LOCAL_MACHINE\\Software\\Netscape", "Netscape Navigator");
     if (!browser.EnumerateSubkeys(99, true)) return true;  // no browser: nothing to record
     unsigned number = 1;
@@ -38,7 +38,7 @@ bool SetupServices::RecordPluginFolders() {
         if (!folder || folder->type() != REG_SZ) continue;
         TextValue name;
         FormatText(name, "NPPath%u", number++);
-        WriteClientString(name.c_str(), folder->StringData().c_str());
+        services.WriteClientString(name.c_str(), folder->StringData().c_str());
     }
     return true;
 }

@@ -132,8 +132,7 @@ void UseLaunchRoute(const LaunchRoute* route) {
     chosenRoute = route;
 }
 
-void SetupServices::LaunchWebPage(const char* target, const char* baseFolder,
-                                  const char* parameters) {
+void LaunchWebPage(const char* target, const char* baseFolder, const char* parameters) {
     // No target names nothing: joined with the program's folder it would open the disc's
     // folder in a file window instead.
     TextValue trimmed(target);

@@ -21,5 +21,10 @@ public:
     virtual ComPtr<IShellDispatch2> DesktopShell() const;
 };
 
-// The route SetupServices::LaunchWebPage takes from now on; null puts the system's back.
+// Opens a web page, file or program through the shell without waiting. A target that is
+// not a web address is found in baseFolder, or else in the program's folder.
+void LaunchWebPage(const char* target, const char* baseFolder = nullptr,
+                   const char* parameters = nullptr);
+
+// The route LaunchWebPage takes from now on; null puts the system's back.
 void UseLaunchRoute(const LaunchRoute* route);

@@ -1,13 +1,10 @@
-// The diagnostic log section: opened when the client key's "DEBUG" value is a REG_DWORD,
-// appended to by seeking to the end before every single write, so that several sections
+// The diagnostic log section: opened when its owner asks for it, appended to by seeking to the end before every single write, so that several sections
 // open at once (each with its own handle) append in the order they write.
 #include "core/diagnostic_log.h"
 
 #include <windows.h>
 
 #include <vector>
-
-#include "registry/setup_services.h"
 
 namespace {
 
@@ -52,9 +49,8 @@ bool TemporaryFolder(std::string& folder) {
 
 }  // namespace
 
-DiagnosticLog::DiagnosticLog() {
-    std::uint32_t debug = 0;
-    if (!ReadClientDwordValue("DEBUG", debug)) return;  // any REG_DWORD turns the log on
+DiagnosticLog::DiagnosticLog(bool requested) {
+    if (!requested) return;
     std::string folder;
     if (!TemporaryFolder(folder)) return;
     JoinPath(filePath_, folder, kLogFileName, '\\', kPathTrimSet);

@@ -39,7 +39,17 @@ bool ReadClientDwordValue(const char* name, std::uint32_t& value) {
     return true;
 }
 
-SetupServices::SetupServices() = default;
+namespace {
+
+// Any REG_DWORD "DEBUG", whatever its number, turns the log on.
+bool LogRequested() {
+    std::uint32_t debug = 0;
+    return ReadClientDwordValue("DEBUG", debug);
+}
+
+}  // namespace
+
+SetupServices::SetupServices() : log_(LogRequested()) {}
 
 SetupServices::~SetupServices() = default;
 

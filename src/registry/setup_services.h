@@ -1,5 +1,5 @@
-// Record helpers of the set-up's registry values, the diagnostic log section, web page
-// launch and plug-in folder recording. Short-lived: each user builds its own.
+// Record helpers of the set-up's registry values and the diagnostic log section.
+// Short-lived: each user builds its own.
 #pragma once
 
 #include <cstdint>
@@ -19,13 +19,13 @@ extern const char kReadRecordFormat[];         // [%s]"%s"
 extern const char kStringWriteRecordFormat[];  // [%s]"%s"="%s"
 extern const char kDwordWriteRecordFormat[];   // [%s]"%s"=DWORD:%x
 
-// The DWORD read of ReadClientDword as a plain function: the diagnostic log inside every
-// SetupServices reads "DEBUG" through it before the object exists.
+// The DWORD read of ReadClientDword as a plain function: every SetupServices reads
+// "DEBUG" through it before its diagnostic log exists.
 bool ReadClientDwordValue(const char* name, std::uint32_t& value);
 
 class SetupServices {
 public:
-    SetupServices();   // opens a diagnostic log section when "DEBUG" asks for it
+    SetupServices();   // opens a diagnostic log section when "DEBUG" is a REG_DWORD
     virtual ~SetupServices();  // ends the section
     SetupServices(const SetupServices&) = delete;
     SetupServices& operator=(const SetupServices&) = delete;
@@ -36,12 +36,6 @@ public:
     bool ReadRegistryString(const char* name, std::string& text, const char* keyPath = nullptr);
 
     bool WriteLogLine(const char* message) { return log_.WriteLogLine(message); }
-
-    // Opens a web page, file or program through the shell without waiting.
-    void LaunchWebPage(const char* target, const char* baseFolder = nullptr,
-                       const char* parameters = nullptr);
-    // Records the browser's plug-in folders as NPPath1, NPPath2, ...; always true.
-    bool RecordPluginFolders();
 
 private:
     DiagnosticLog log_;

@@ -33,7 +33,10 @@ protected:
         EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ));
         return value->text();
     }
-    static bool Record() { return SetupServices().RecordPluginFolders(); }
+    static bool Record() {
+        SetupServices services;
+        return RecordPluginFolders(services);
+    }
 };
 
 TEST_F(PluginFolders, EachVersionGetsTheNextNumberInNameOrder) {

@@ -178,8 +178,7 @@ protected:
     }
 
     void Launch(const char* target, const char* base = nullptr, const char* parameters = nullptr) {
-        SetupServices services;
-        services.LaunchWebPage(target, base, parameters);
+        LaunchWebPage(target, base, parameters);
     }
 
     // Creates an empty file and notes it for removal.
