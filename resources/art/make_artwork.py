@@ -22,6 +22,9 @@ import sys
 
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from product_facts import FACTS  # noqa: E402  (the screen sizes and faces of core/product.h)
+
 FONT_DIR = "/usr/share/fonts/truetype/dejavu"
 SCALE = 2  # everything is drawn at twice the size, then shrunk for smooth edges
 
@@ -33,14 +36,18 @@ INK = (34, 40, 60)
 MUTED = (92, 100, 124)
 PANEL = (249, 247, 254)  # the licence panel's colour (0x00FEF7F9)
 
-# Button faces in client pixels: x, y, w, h (as in the templates' layout texts).
-FACE_PROCEED = (149, 336, 108, 39)
-FACE_STOP = (265, 336, 108, 39)
-FACE_GO_BACK = (106, 233, 108, 39)
-FACE_EXIT = (225, 233, 108, 39)
-FACE_CANCEL_PROGRESS = (140, 222, 108, 39)
-PROGRESS_BAR = (72, 149, 289, 20)
-LICENSE_PANEL = (75, 136, 368, 183)
+# Button faces and panels in client pixels: x, y, w, h (the templates' layout texts are
+# made from the same numbers).
+FACE_PROCEED = FACTS["FACE_PROCEED"]
+FACE_STOP = FACTS["FACE_STOP"]
+FACE_GO_BACK = FACTS["FACE_GO_BACK"]
+FACE_EXIT = FACTS["FACE_EXIT"]
+FACE_CANCEL_PROGRESS = FACTS["FACE_CANCEL_PROGRESS"]
+PROGRESS_BAR = FACTS["PANEL_PROGRESS_BAR"]
+LICENSE_PANEL = FACTS["PANEL_LICENSE_TEXT"]
+LARGE = FACTS["SCREEN_LARGE_WIDTH"], FACTS["SCREEN_LARGE_HEIGHT"]  # welcome, licence
+SMALL = FACTS["SCREEN_SMALL_WIDTH"], FACTS["SCREEN_SMALL_HEIGHT"]  # stop question, progress
+SPLASH = FACTS["SPLASH_WIDTH"], FACTS["SPLASH_HEIGHT"]
 
 TEXTS = {
     "en": {
@@ -380,7 +387,7 @@ def finish(image, width, height, path):
 
 # -- the screens ------------------------------------------------------------------------------
 def draw_welcome(t, path):
-    W, H, BAND = 474, 386, 84
+    (W, H), BAND = LARGE, 84
     image = screen(W, H, BAND)
     header(image, W, BAND)
     draw = ImageDraw.Draw(image)
@@ -400,7 +407,7 @@ def draw_welcome(t, path):
 
 
 def draw_license(t, path):
-    W, H, BAND = 474, 386, 64
+    (W, H), BAND = LARGE, 64
     image = screen(W, H, BAND)
     header(image, W, BAND, compact=True)
     draw = ImageDraw.Draw(image)
@@ -426,7 +433,7 @@ def draw_license(t, path):
 
 
 def draw_confirm_exit(t, path):
-    W, H, BAND = 389, 283, 56
+    (W, H), BAND = SMALL, 56
     image = screen(W, H, BAND)
     header(image, W, BAND, compact=True)
     draw = ImageDraw.Draw(image)
@@ -445,7 +452,7 @@ def draw_confirm_exit(t, path):
 
 
 def draw_progress(t, path):
-    W, H, BAND = 389, 283, 56
+    (W, H), BAND = SMALL, 56
     image = screen(W, H, BAND)
     header(image, W, BAND, compact=True)
     draw = ImageDraw.Draw(image)
@@ -501,7 +508,7 @@ def splash_picture(t, width, height, reveal=1.0, with_text=True):
 
 
 def draw_splash(t, path):
-    W, H = 450, 340
+    W, H = SPLASH
     image = splash_picture(t, W, H)
     draw = ImageDraw.Draw(image)
     text(draw, (W - 14, H - 14), t["copyright"], 8, (150, 168, 205), anchor="rs")

@@ -5,11 +5,10 @@
 
 #include "core/handles.h"
 #include "core/module_state.h"
+#include "core/product.h"
 
 namespace {
 
-constexpr unsigned kFirstOldName = 5000;
-constexpr unsigned kPairCount = 11;  // entries n + 11 hold the new names
 constexpr int kTextBufferSize = 1024;
 
 std::string LoadTableText(unsigned id) {
@@ -35,9 +34,9 @@ bool DesktopFolder(std::string& folder) {
 
 RetitlingTable BuildRetitlingTable() {
     RetitlingTable table;
-    for (unsigned n = kFirstOldName; n < kFirstOldName + kPairCount; ++n) {
-        std::string oldName = LoadTableText(n);
-        std::string newName = LoadTableText(n + kPairCount);
+    for (unsigned n = 0; n < IDS_SHORTCUT_COUNT; ++n) {
+        std::string oldName = LoadTableText(IDS_SHORTCUT_OLD_FIRST + n);
+        std::string newName = LoadTableText(IDS_SHORTCUT_NEW_FIRST + n);
         // Without both names there is nothing sensible to rename: a bare ".lnk" would
         // match an unrelated file or give the shortcut a nameless title.
         if (oldName.empty() || newName.empty()) continue;

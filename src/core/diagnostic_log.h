@@ -3,11 +3,14 @@
 
 #include <string>
 
+#include "core/product.h"
 #include "core/text_value.h"
 
 class DiagnosticLog {
 public:
-    DiagnosticLog();           // writes the start line when "DEBUG" is a REG_DWORD
+    // Opens a section (writes its start line) when asked to; the owner decides, from
+    // the client key's "DEBUG" value.
+    explicit DiagnosticLog(bool requested);
     virtual ~DiagnosticLog();  // writes the end line and closes the handle
     DiagnosticLog(const DiagnosticLog&) = delete;
     DiagnosticLog& operator=(const DiagnosticLog&) = delete;
@@ -33,6 +36,3 @@ std::string FormatLogStartLine(TextValue& target, unsigned month, unsigned day, 
 std::string FormatLogMessageLine(TextValue& target, const char* message);
 std::string FormatLogEndLine(TextValue& target, unsigned month, unsigned day, unsigned year,
                              unsigned hour, unsigned minute);
-
-// Name of the log file in the temporary folder.
-extern const char kLogFileName[];

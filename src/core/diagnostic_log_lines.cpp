@@ -1,7 +1,6 @@
 // Text of the diagnostic log's lines.
 #include "core/diagnostic_log.h"
 
-const char kLogFileName[] = "ErrorLog.txt";
 
 std::string FormatLogStartLine(TextValue& target, unsigned month, unsigned day, unsigned year,
                                unsigned hour, unsigned minute) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "core/product.h"
 #include "description/xml_document.h"
 
 // Upper-cased result code text ("0X806D0100") -> page.
@@ -50,7 +51,7 @@ public:
     // Where the reader looks. The set-up reads "cd_client.qxml" as the XML component finds
     // it and the libraries next to itself, and fills the process-wide error pages; a disc
     // check reads a disc elsewhere, once per user it imagines.
-    std::string descriptionFile = "cd_client.qxml";
+    std::string descriptionFile = kDescriptionFileName;
     std::optional<std::string> libraryFolder;  // unset: the program's folder
     ErrorPageTable* errorPages = nullptr;      // unset: ProcessErrorPages()
 

@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "core/product.h"
 #include "core/text_value.h"
 #include "description/language_table.h"
 #include "description/setup_description.h"
@@ -17,10 +18,7 @@
 
 namespace {
 
-const char kDescriptionName[] = "cd_client.qxml";
-const char* const kRegistryScripts[] = {"FR.REG", "ORTK.REG", "Dev.REG", "QA.REG"};
-const std::int32_t kReportedCodes[] = {static_cast<std::int32_t>(0x806D0100u),
-                                       static_cast<std::int32_t>(0x806D0101u)};
+const std::int32_t kReportedCodes[] = {SETUP_E_DEFAULT, SETUP_E_NO_RIGHTS};
 
 // The attributes the reader takes, by element.
 const std::vector<std::string> kRootAttributes = {"XML_ROOT", "CONTENT_ROOT", "REGPAGE", "INFOPAGE", "AVI"};
@@ -106,7 +104,7 @@ std::unique_ptr<DiscChecker::Simulation> DiscChecker::Simulate(std::uint16_t lan
     auto simulation = std::make_unique<Simulation>();
     simulation->description = std::make_unique<SetupDescription>();
     SetupDescription& d = *simulation->description;
-    d.descriptionFile = folder_ + "\\" + kDescriptionName;
+    d.descriptionFile = folder_ + "\\" + kDescriptionFileName;
     d.libraryFolder = folder_;
     d.errorPages = &simulation->pages;
     simulation->loaded = d.LoadSetupDescriptionFor(langId);
@@ -124,14 +122,14 @@ bool DiscChecker::Run(std::string& why) {
         why = folder_ + ": the folder cannot be read";
         return false;
     }
-    if (!IsFile(folder_ + "\\" + kDescriptionName)) {
-        why = std::string(kDescriptionName) + ": not on the disc";
+    if (!IsFile(folder_ + "\\" + kDescriptionFileName)) {
+        why = std::string(kDescriptionFileName) + ": not on the disc";
         return false;
     }
     probe_ = Simulate(0x0409);
     const XmlNode* root = probe_->description->rootNode;
     if (!root || (root->Children().empty() && root->Attributes().empty())) {
-        why = std::string(kDescriptionName) + ": cannot be read as XML";
+        why = std::string(kDescriptionFileName) + ": cannot be read as XML";
         return false;
     }
     report_.disc = folder_;
@@ -386,7 +384,7 @@ void DiscChecker::CheckPackage(const std::string& name) {
                     "is built for another processor than the set-up: where the set-up runs, it may not start");
     }
     std::string packageFolder = path.substr(0, path.rfind('\\'));
-    bool cleanUp = IsFile(packageFolder + "\\_ISDel.exe");
+    bool cleanUp = IsFile(packageFolder + "\\" + kPackageCleanupName);
     report_.facts.push_back({"package " + name,
                              cleanUp ? "a Windows program; _ISDel.exe lies next to it, so the set-up waits for it too"
                                      : "a Windows program; no _ISDel.exe next to it: the set-up waits for one only "

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/product.h"
 #include "description/setup_description.h"
 
 namespace {
@@ -240,8 +241,8 @@ ErrorPageKeyFacts ClassifyErrorPageKey(const std::string& key) {
     } else {
         facts.canMatch = true;
     }
-    facts.setupReportsIt = facts.canMatch && (s == ErrorPageKeyForCode(static_cast<std::int32_t>(0x806D0100u)) ||
-                                              s == ErrorPageKeyForCode(static_cast<std::int32_t>(0x806D0101u)));
+    facts.setupReportsIt = facts.canMatch && (s == ErrorPageKeyForCode(SETUP_E_DEFAULT) ||
+                                              s == ErrorPageKeyForCode(SETUP_E_NO_RIGHTS));
     return facts;
 }
 

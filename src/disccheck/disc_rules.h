@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/product.h"
+
 // The header of a device-independent bitmap as a bitmap resource holds it (no file
 // header). problem is empty when the screens can draw it.
 struct DibFacts {
@@ -33,7 +35,6 @@ struct ClipFacts {
 ClipFacts ReadClipFacts(const std::string& bytes);
 
 // The licence screen reads at most this many bytes; the rest is cut.
-constexpr std::size_t kLicenceLimit = 61439;
 
 // Faults of a licence text that any reader shows wrongly (code page checks are separate).
 std::vector<std::string> LicenceByteProblems(const std::string& bytes);

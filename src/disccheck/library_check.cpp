@@ -6,41 +6,33 @@
 #include <string>
 #include <vector>
 
+#include "core/product.h"
 #include "disccheck/disc_check.h"
 #include "disccheck/disc_files.h"
 #include "disccheck/disc_rules.h"
 #include "screens/dialog_template.h"
-#include "screens/screen_ids.h"
 #include "screens/skin_layout.h"
 
 namespace {
 
-constexpr unsigned kProceed = 1008;
-constexpr unsigned kCancel = 2;
-
-// What each screen needs of its template: the background the artwork was drawn for, the
-// buttons laid out over it and the static controls whose rectangle text places another
-// control.
+// What each screen needs of its template besides its art (core/product.h): the buttons
+// laid out over the background and the static controls whose rectangle text places
+// another control.
 struct ScreenNeeds {
     unsigned templateId;
     const char* screen;
-    unsigned bitmap;  // 0: no background (the splash)
-    int width, height;
     std::vector<unsigned> buttons;
     std::vector<unsigned> rectangleStatics;
     std::vector<unsigned> otherControls;
 };
 
 const ScreenNeeds kScreens[] = {
-    {IDD_LICENSE, "licence screen", IDB_LICENSE, 474, 386, {kProceed, kCancel}, {IDC_LICENSE_RECT}, {IDC_LICENSE_TEXT}},
-    {IDD_CONFIRM_EXIT, "stop question", IDB_CONFIRM_EXIT, 389, 283, {kCancel, kProceed}, {}, {}},
-    {IDD_WELCOME, "welcome screen", IDB_WELCOME, 474, 386, {kProceed, kCancel}, {}, {}},
-    {IDD_SPLASH, "splash", 0, 0, 0, {}, {}, {IDC_SPLASH_CLIP}},
-    {IDD_PROGRESS, "progress screen", IDB_PROGRESS, 389, 283, {kCancel}, {IDC_PROGRESS_RECT}, {IDC_PROGRESS_BAR}},
+    {IDD_LICENSE, "licence screen", {IDC_PROCEED, IDCANCEL}, {IDC_LICENSE_RECT}, {IDC_LICENSE_TEXT}},
+    {IDD_CONFIRM_EXIT, "stop question", {IDCANCEL, IDC_PROCEED}, {}, {}},
+    {IDD_WELCOME, "welcome screen", {IDC_PROCEED, IDCANCEL}, {}, {}},
+    {IDD_SPLASH, "splash", {}, {}, {IDC_SPLASH_CLIP}},
+    {IDD_PROGRESS, "progress screen", {IDCANCEL}, {IDC_PROGRESS_RECT}, {IDC_PROGRESS_BAR}},
 };
-
-// The splash's still picture, shown when no clip plays.
-constexpr int kSplashWidth = 450, kSplashHeight = 340;
 
 // A template text as the window shows it to the ANSI functions (GetWindowTextA).
 std::string Ansi(const std::string& utf8) {
@@ -72,7 +64,8 @@ public:
 
     void Run() {
         for (const ScreenNeeds& screen : kScreens) CheckScreen(screen);
-        CheckBitmap(IDB_SPLASH, kSplashWidth, kSplashHeight, "the splash's still picture");
+        const ScreenArt& still = ScreenArtOf(IDD_SPLASH);
+        CheckBitmap(still.bitmapId, still.width, still.height, "the splash's still picture");
         CheckStrings();
         if (!library_.Resource(IDI_SETUP, RT_GROUP_ICON)) Error("icon " + std::to_string(IDI_SETUP), "missing: the screens and the task bar show no set-up icon");
         if (!library_.Resource(IDR_HAND_CURSOR, RT_GROUP_CURSOR)) Error("cursor " + std::to_string(IDR_HAND_CURSOR), "missing: the buttons show no hand cursor");
@@ -119,16 +112,19 @@ private:
             Error(what, std::string("is no dialog template: the ") + screen.screen + " cannot open");
             return;
         }
-        int width = screen.width, height = screen.height;
-        if (screen.bitmap) {
+        const ScreenArt& art = ScreenArtOf(screen.templateId);
+        int width = 0, height = 0;  // the splash has no background to hold controls against
+        if (art.skinned) {
+            width = art.width;
+            height = art.height;
             // The screen loads the bitmap whose number is its title (atoi of the title).
             std::string title = Ansi(dialog.title);
             unsigned named = static_cast<unsigned>(std::atoi(title.c_str()));
-            if (named != screen.bitmap) {
+            if (named != art.bitmapId) {
                 Error(what, "title \"" + title + "\" names bitmap " + std::to_string(named) + "; the " + screen.screen +
-                                " is drawn on " + std::to_string(screen.bitmap));
+                                " is drawn on " + std::to_string(art.bitmapId));
             }
-            if (!CheckBitmap(named ? named : screen.bitmap, width, height, std::string("the ") + screen.screen)) {
+            if (!CheckBitmap(named ? named : art.bitmapId, width, height, std::string("the ") + screen.screen)) {
                 width = height = 0;  // no size to hold the buttons against
             }
         }
@@ -179,14 +175,15 @@ private:
     }
 
     void CheckStrings() {
-        if (!HasString(1001)) Error("string 1001", "missing: without the set-up's title the set-up ends at once");
-        if (!HasString(1007)) Warning("string 1007", "missing: the kit's manager is recorded without a name");
-        // Desktop shortcut names, old (n) and new (n + 11): a new name missing renames the
-        // shortcut to a bare ".lnk"; an old one missing only leaves that shortcut alone.
+        if (!HasString(IDS_SETUP_TITLE)) Error("string " + std::to_string(IDS_SETUP_TITLE), "missing: without the set-up's title the set-up ends at once");
+        if (!HasString(IDS_MANAGER_NAME)) Warning("string " + std::to_string(IDS_MANAGER_NAME), "missing: the kit's manager is recorded without a name");
+        // Desktop shortcut names, old and new: a new name missing renames the shortcut to a
+        // bare ".lnk"; an old one missing only leaves that shortcut alone.
         std::string unnamed, unlooked;
-        for (unsigned n = 5000; n <= 5010; ++n) {
-            bool old = HasString(n), renamed = HasString(n + 11);
-            std::string pair = std::to_string(n) + "/" + std::to_string(n + 11);
+        for (unsigned n = 0; n < IDS_SHORTCUT_COUNT; ++n) {
+            unsigned oldId = IDS_SHORTCUT_OLD_FIRST + n, newId = IDS_SHORTCUT_NEW_FIRST + n;
+            bool old = HasString(oldId), renamed = HasString(newId);
+            std::string pair = std::to_string(oldId) + "/" + std::to_string(newId);
             if (old && !renamed) unnamed += (unnamed.empty() ? "" : ", ") + pair;
             if (!old) unlooked += (unlooked.empty() ? "" : ", ") + pair;
         }

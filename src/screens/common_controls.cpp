@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "core/handles.h"
-#include "screens/screen_ids.h"
+#include "core/product.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "screens/confirm_exit_dialog.h"
 
+#include "core/product.h"
 #include "core/result_codes.h"
-#include "screens/screen_ids.h"
 
 ConfirmExitDialog::ConfirmExitDialog() : SkinScreen(IDD_CONFIRM_EXIT) {}
 

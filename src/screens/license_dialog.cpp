@@ -3,11 +3,11 @@
 #include <vector>
 
 #include "core/handles.h"
+#include "core/product.h"
 #include "core/result_codes.h"
 #include "core/text_value.h"
 #include "description/setup_description.h"
 #include "screens/confirm_exit_dialog.h"
-#include "screens/screen_ids.h"
 
 namespace {
 
@@ -56,9 +56,9 @@ void LicenseDialog::LoadLicenseText() {
         if (!file) return;
     }
     // Zero-filled and one byte longer than the read, so the text always ends.
-    std::vector<char> buffer(kMaxLicenseBytes + 1, 0);
+    std::vector<char> buffer(kLicenceLimit + 1, 0);
     DWORD read = 0;
-    if (!ReadFile(file.get(), buffer.data(), kMaxLicenseBytes, &read, nullptr)) return;
+    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(kLicenceLimit), &read, nullptr)) return;
     SetDlgItemTextA(window, IDC_LICENSE_TEXT, buffer.data());
     SetFocus(GetDlgItem(window, IDC_LICENSE_TEXT));
 }

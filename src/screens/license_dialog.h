@@ -19,7 +19,6 @@ public:
     ColoredControl licenseText;
 
     // The licence shows at most this many bytes; the buffer keeps one more for the end.
-    static constexpr DWORD kMaxLicenseBytes = 61439;
 
 private:
     LRESULT OnInitDialog() override;

@@ -5,11 +5,11 @@
 #include <string>
 
 #include "core/module_state.h"
+#include "core/product.h"
 #include "core/result_codes.h"
 #include "core/text_value.h"
 #include "description/setup_description.h"
 #include "screens/common_controls.h"
-#include "screens/screen_ids.h"
 #include "screens/skin_dialog.h"
 #include "screens/window_fault.h"
 

@@ -1,8 +1,8 @@
 #include "screens/welcome_dialog.h"
 
+#include "core/product.h"
 #include "core/result_codes.h"
 #include "screens/confirm_exit_dialog.h"
-#include "screens/screen_ids.h"
 
 WelcomeDialog::WelcomeDialog() : SkinScreen(IDD_WELCOME) {}
 

@@ -7,10 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "actions/plugin_folders.h"
 #include "actions/shared_library_guard.h"
 #include "actions/shortcut_retitle.h"
 #include "actions/target_folder.h"
-#include "common/resource_ids.h"
+#include "actions/web_page.h"
+#include "core/product.h"
 #include "core/result_codes.h"
 #include "core/text_value.h"
 #include "registry/setup_services.h"
@@ -39,7 +41,7 @@ std::string FolderOnMedium(const std::string& name) {
 void StopTrayProgram(SetupServices& services) {
     std::string folder;
     if (services.ReadRegistryString("Installation_Directory", folder))
-        services.LaunchWebPage(kTrayProgram, folder.c_str(), kTrayStopArgument);
+        LaunchWebPage(kTrayProgram, folder.c_str(), kTrayStopArgument);
 }
 
 // Where the set-up medium is, for the package installer and the kit's manager.
@@ -151,7 +153,7 @@ bool SetupApplication::RunInstallation() {
 
     SetupServices services;
     StopTrayProgram(services);
-    services.RecordPluginFolders();
+    RecordPluginFolders(services);
     RecordSetupMedium(services, description);
 
     RunState state;
@@ -174,7 +176,7 @@ bool SetupApplication::RunInstallation() {
             // A description without that page names nothing to open; joined with the
             // program's folder it would open the disc's folder in a file window instead.
             if (page.find_first_not_of(kPathTrimSet) != std::string::npos)
-                services.LaunchWebPage(page.c_str());
+                LaunchWebPage(page.c_str());
         }
     }
     setupResult = decided;

@@ -7,12 +7,11 @@
 
 #include "actions/process_finder.h"
 #include "core/handles.h"
+#include "core/product.h"
 #include "core/text_value.h"
 #include "description/setup_description.h"
 
 const char kPackageCommandLine[] = " -r -s";
-const char kPackageCleanupName[] = "_ISDel.exe";
-const char* const kRegistryScripts[4] = {"FR.REG", "ORTK.REG", "Dev.REG", "QA.REG"};
 
 namespace {
 

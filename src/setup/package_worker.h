@@ -21,8 +21,6 @@ public:
 };
 
 extern const char kPackageCommandLine[];   // " -r -s"
-extern const char kPackageCleanupName[];   // "_ISDel.exe"
-extern const char* const kRegistryScripts[4];  // in import order
 
 // Starts the package installer named by `package` (relative to the program folder),
 // waits until it and "_ISDel.exe" beside it have ended, imports the registry scripts and

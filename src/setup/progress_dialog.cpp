@@ -4,10 +4,10 @@
 
 #include <utility>
 
+#include "core/product.h"
 #include "core/result_codes.h"
 #include "core/text_value.h"
 #include "screens/confirm_exit_dialog.h"
-#include "screens/screen_ids.h"
 
 namespace {
 

@@ -4,8 +4,9 @@
 
 #include <string>
 
-#include "common/resource_ids.h"
+#include "actions/web_page.h"
 #include "core/module_state.h"
+#include "core/product.h"
 #include "core/result_codes.h"
 #include "core/text_value.h"
 #include "registry/setup_services.h"
@@ -108,5 +109,5 @@ void SetupApplication::ReportResult(std::int32_t code) {
     auto found = pages.find(ErrorPageKeyForCode(code));
     if (found == pages.end() || found->second.empty()) return;
     SetupServices services;
-    services.LaunchWebPage(found->second.c_str());
+    LaunchWebPage(found->second.c_str());
 }

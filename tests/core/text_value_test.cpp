@@ -5,7 +5,7 @@
 
 #include "core/text_value.h"
 #ifndef _WIN32
-#include "core/platform_host.h"
+#include "platform_host.h"
 #endif
 
 namespace {

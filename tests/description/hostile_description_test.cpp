@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "core/platform.h"
-#include "core/platform_host.h"
+#include "platform_host.h"
 #include "description/setup_description.h"
 #include "expat_xml_parser.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/platform.h"
-#include "core/platform_host.h"
+#include "platform_host.h"
 #include "description/setup_description.h"
 #include "fake_xml_parser.h"
 

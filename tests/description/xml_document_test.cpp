@@ -9,7 +9,7 @@
 #include "description/xml_document.h"
 #include "fake_xml_parser.h"
 #ifndef _WIN32
-#include "core/platform_host.h"
+#include "platform_host.h"
 #endif
 
 namespace {

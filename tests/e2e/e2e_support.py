@@ -14,6 +14,7 @@ import sys
 import time
 
 import winetest
+from product_facts import FACTS
 
 
 CLIENT_KEY = r"HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisToolKit\ClientInstall"
@@ -31,12 +32,12 @@ KIT_FOLDER = "C:\\" + PROGRAM_FILES + r"\Vorda\OrvalisToolkit"
 
 # Client sizes of the skinned screens (their bitmaps) and the painted button faces, as
 # (left, top, width, height) in client coordinates.
-BIG_SCREEN = (474, 386)      # welcome, licence
-SMALL_SCREEN = (389, 283)    # stop question, progress
-GO_ON = (149, 336, 108, 39)
-STOP = (265, 336, 108, 39)
-QUESTION_GO_BACK = (106, 233, 108, 39)
-QUESTION_EXIT = (225, 233, 108, 39)
+BIG_SCREEN = (FACTS["SCREEN_LARGE_WIDTH"], FACTS["SCREEN_LARGE_HEIGHT"])    # welcome, licence
+SMALL_SCREEN = (FACTS["SCREEN_SMALL_WIDTH"], FACTS["SCREEN_SMALL_HEIGHT"])  # stop question, progress
+GO_ON = FACTS["FACE_PROCEED"]
+STOP = FACTS["FACE_STOP"]
+QUESTION_GO_BACK = FACTS["FACE_GO_BACK"]
+QUESTION_EXIT = FACTS["FACE_EXIT"]
 
 TITLES = {
     "en": "Vorda Orvalis Tool Kit Installation",

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/platform_host.h"
+#include "platform_host.h"
 #include "description/setup_description.h"
 #include "expat_xml_parser.h"
 

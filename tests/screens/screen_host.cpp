@@ -20,11 +20,11 @@
 #include <vector>
 
 #include "core/module_state.h"
+#include "core/product.h"
 #include "core/result_codes.h"
 #include "description/xml_document.h"
 #include "screens/confirm_exit_dialog.h"
 #include "screens/license_dialog.h"
-#include "screens/screen_ids.h"
 #include "screens/splash_dialog.h"
 #include "screens/welcome_dialog.h"
 

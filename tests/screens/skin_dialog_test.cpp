@@ -8,10 +8,10 @@
 #include <functional>
 
 #include "core/module_state.h"
+#include "core/product.h"
 #include "core/result_codes.h"
 #include "screens/colored_control.h"
 #include "screens/confirm_exit_dialog.h"
-#include "screens/screen_ids.h"
 #include "screens/skin_dialog.h"
 #include "screens/skin_layout.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/resource_ids.h"
+#include "core/product.h"
 #include "screens/common_controls.h"
 #include "screens/dialog_template.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "core/module_state.h"
+#include "core/product.h"
 #include "core/text_value.h"
-#include "screens/screen_ids.h"
 #include "setup/progress_dialog.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -11,6 +11,7 @@
 
 #include "actions/process_finder.h"
 #include "core/handles.h"
+#include "core/product.h"
 #include "core/text_value.h"
 #include "setup/package_worker.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/platform.h"
-#include "core/platform_host.h"
+#include "platform_host.h"
 
 namespace {
 
