@@ -10,20 +10,20 @@
 #include "core/diagnostic_log.h"
 #include "core/text_value.h"
 #include "registry/setup_services.h"
-#include "registry_test_support.h"
+#include "win32_helpers.h"
 
 namespace {
 
 const char kClient[] = "Software\\VORDA\\OrvalisToolKit\\ClientInstall";
 
-std::string TempFolder() {
+std::string TemporaryFolder() {
     char buffer[MAX_PATH + 1];
     DWORD length = GetTempPathA(sizeof buffer, buffer);
     return std::string(buffer, length);
 }
 
 std::string LogPath() {
-    return TempFolder() + "ErrorLog.txt";
+    return TemporaryFolder() + "ErrorLog.txt";
 }
 
 // A start line as the log writes it for the given local time.
@@ -215,7 +215,7 @@ std::wstring LongName(const std::string& path) {
 }
 
 TEST_F(DiagnosticLogTest, TemporaryFolderLongerThan260Bytes) {
-    std::string folder = TempFolder() + "ortk-long";
+    std::string folder = TemporaryFolder() + "ortk-long";
     std::vector<std::string> created;
     while (folder.size() < 320) {
         ASSERT_TRUE(CreateDirectoryW(LongName(folder).c_str(), nullptr)) << folder;
@@ -224,7 +224,7 @@ TEST_F(DiagnosticLogTest, TemporaryFolderLongerThan260Bytes) {
     }
     std::string longFolder = created.back();
     ASSERT_GT(longFolder.size(), 260u);
-    std::string current = TempFolder() + "ortk-current";
+    std::string current = TemporaryFolder() + "ortk-current";
     ASSERT_TRUE(CreateDirectoryA(current.c_str(), nullptr));
     char oldCurrent[MAX_PATH] = "";
     GetCurrentDirectoryA(MAX_PATH, oldCurrent);

@@ -7,7 +7,7 @@
 #include "registry/registry_value.h"
 #include "registry/setup_services.h"
 #include "core/text_value.h"
-#include "registry_test_support.h"
+#include "win32_helpers.h"
 
 namespace {
 
