@@ -14,6 +14,11 @@
 #       the script lists its cases (winetest.run_cases) and each becomes a test n.<case>
 #       of its own, so that ctest runs them side by side; TIMEOUT is then per case.
 #       BOTH_MODES: run on 32-bit and on 64-bit Windows (n_wow64 for the second).
+#   ortk_test_library(NAME n SOURCES ... [LIBS ...])
+#       code that several test programs share, in tests/support: built like the test code,
+#       named in the programs' LIBS.
+#
+# Every test program finds the headers of tests/support by their bare names.
 #
 # The Wine tests run the 32-bit product as on 64-bit Windows (ORTK_WOW64: a 64-bit prefix,
 # where the program's registry view is WOW6432Node and its system folder SysWOW64), where
@@ -86,6 +91,7 @@ function(ortk_host_test)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ortk ${T_LIBS} GTest::gtest_main)
+  target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   # The sanitizers watch the code under test, which the library brings; the test code
   # itself is built plainly, as its assertion macros made it the slowest part to compile.
   target_compile_options(${T_NAME} PRIVATE -O0 -fno-sanitize=all)
@@ -106,6 +112,7 @@ function(ortk_wine_test)
     set(program ${T_NAME})
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE ortk ${T_LIBS} GTest::gtest_main)
+    target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
     # The test code itself unoptimised, for a quicker build; the code under test is the
     # product's own, as optimised for the product.
     target_compile_options(${T_NAME} PRIVATE -O0)
@@ -149,6 +156,14 @@ function(ortk_wine_test)
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT}
     COST ${cost}
     ENVIRONMENT "ORTK_BUILD_DIR=${ORTK_TEST_BUILD_DIR};ORTK_SOURCE_DIR=${CMAKE_SOURCE_DIR};${mode_env}")
+endfunction()
+
+function(ortk_test_library)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_library(${T_NAME} STATIC ${T_SOURCES})
+  target_link_libraries(${T_NAME} PUBLIC ortk ${T_LIBS})
+  # Unoptimised and without the sanitizers, like the test programs' own code.
+  target_compile_options(${T_NAME} PRIVATE -O0 $<$<NOT:$<BOOL:${WIN32}>>:-fno-sanitize=all>)
 endfunction()
 
 function(ortk_script_test)

@@ -9,14 +9,13 @@
 
 #include "actions/component_version.h"
 #include "actions/kit_classes.h"
-#include "actions_test_support.h"
+#include "win32_helpers.h"
 #include "core/handles.h"
 
 namespace {
 
 const std::string kKitLibrary = WindowsPathOf(ORTK_KIT_LIBRARY);
 const char kSampleKit[] = "Software\\VORDA\\OrvalisToolKit\\SampleKit";
-const char kKitTree[] = "Software\\VORDA";
 
 std::string ClassKey(const KitClass& row) {
     wchar_t wide[40];
@@ -39,7 +38,7 @@ std::string VariantText(const VARIANT& value) {
 class KitComponents : public ::testing::Test {
 protected:
     void SetUp() override {
-        DeleteTree(HKEY_LOCAL_MACHINE, kKitTree);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kKitTree);
         ASSERT_EQ(RunSystemProgram("regsvr32.exe", "/s \"" + kKitLibrary + "\""), 0) << kKitLibrary;
     }
     void TearDown() override {
@@ -47,7 +46,7 @@ protected:
         EXPECT_EQ(RunSystemProgram("regsvr32.exe", "/u /s \"" + kKitLibrary + "\""), 0);
         for (const KitClass& row : kKitClasses)
             EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey(row))) << row.name;
-        DeleteTree(HKEY_LOCAL_MACHINE, kKitTree);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kKitTree);
     }
 
     template <typename Interface>
@@ -65,8 +64,8 @@ protected:
 TEST_F(KitComponents, RegistrationNamesTheServerWithApartmentThreading) {
     for (const KitClass& row : kKitClasses) {
         std::string server = ClassKey(row) + "\\InprocServer32";
-        auto path = GetValue(HKEY_CLASSES_ROOT, server, "");
-        auto model = GetValue(HKEY_CLASSES_ROOT, server, "ThreadingModel");
+        auto path = GetRawValue(HKEY_CLASSES_ROOT, server, "");
+        auto model = GetRawValue(HKEY_CLASSES_ROOT, server, "ThreadingModel");
         ASSERT_TRUE(path && model) << row.name;
         EXPECT_EQ(lstrcmpiA(path->text().c_str(), kKitLibrary.c_str()), 0) << path->text();
         EXPECT_EQ(model->text(), "Apartment");
@@ -77,10 +76,10 @@ TEST_F(KitComponents, BothGroupsCanBeCreatedOnlyWhileEveryClassIsRegistered) {
     EXPECT_TRUE(CheckKitClasses(1));
     EXPECT_TRUE(CheckKitClasses(2));
     // One missing class of group 1 fails that group alone.
-    ASSERT_TRUE(DeleteTree(HKEY_CLASSES_ROOT, ClassKey(*FindKitClass(1, 5))));
+    ASSERT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, ClassKey(*FindKitClass(1, 5))));
     EXPECT_FALSE(CheckKitClasses(1));
     EXPECT_TRUE(CheckKitClasses(2));
-    ASSERT_TRUE(DeleteTree(HKEY_CLASSES_ROOT, ClassKey(*FindKitClass(2, 2))));
+    ASSERT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, ClassKey(*FindKitClass(2, 2))));
     EXPECT_FALSE(CheckKitClasses(2));
 }
 
@@ -95,7 +94,7 @@ TEST_F(KitComponents, ReportedVersionMustBeNewerThan4003) {
         {"3.9.9.9", false}, {"10.0", true},    {"", false},
     };
     for (const VersionCase& c : cases) {
-        ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSampleKit, "Version", c.answer));
+        ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kSampleKit, "Version", c.answer));
         EXPECT_EQ(GetComponentVersion(kComponentLibrary), c.answer);
         EXPECT_EQ(IsComponentCurrent(), c.current) << "answer " << c.answer;
     }
@@ -103,7 +102,7 @@ TEST_F(KitComponents, ReportedVersionMustBeNewerThan4003) {
 
 TEST_F(KitComponents, NumberAnswerIsParsedAsText) {
     // The number 4 reads as the text "4", a single run that is far below 4.0.0.3.
-    ASSERT_TRUE(PutDword(HKEY_LOCAL_MACHINE, kSampleKit, "Version", 4));
+    ASSERT_TRUE(SetRawDword(HKEY_LOCAL_MACHINE, kSampleKit, "Version", 4));
     EXPECT_EQ(GetComponentVersion(kComponentLibrary), "4");
     EXPECT_FALSE(IsComponentCurrent());
 }
@@ -117,8 +116,8 @@ TEST_F(KitComponents, WithoutSettingTheCheckerReportsTheLibrarysFileVersion) {
 }
 
 TEST_F(KitComponents, UnregisteredCheckerAnswersNothing) {
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSampleKit, "Version", "9.0.0.0"));
-    ASSERT_TRUE(DeleteTree(HKEY_CLASSES_ROOT, ClassKey(*FindKitClass(2, 1))));
+    ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kSampleKit, "Version", "9.0.0.0"));
+    ASSERT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, ClassKey(*FindKitClass(2, 1))));
     EXPECT_EQ(GetComponentVersion(kComponentLibrary), "");
     EXPECT_FALSE(IsComponentCurrent());
 }
@@ -133,28 +132,28 @@ TEST_F(KitComponents, StandDownAnswerFollowsTheKitSetting) {
     EXPECT_EQ(answer.vt, VT_BOOL);
     EXPECT_EQ(answer.boolVal, VARIANT_FALSE);
 
-    ASSERT_TRUE(PutDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", 1));
+    ASSERT_TRUE(SetRawDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", 1));
     VariantInit(&answer);
     EXPECT_EQ(state->QueryStandDown(&answer), S_OK);
     EXPECT_EQ(answer.vt, VT_BOOL);
     EXPECT_EQ(answer.boolVal, VARIANT_TRUE);
 
     // A text setting is answered as text, which is not a yes.
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", "true"));
+    ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", "true"));
     VariantInit(&answer);
     EXPECT_EQ(state->QueryStandDown(&answer), S_OK);
     EXPECT_EQ(answer.vt, VT_BSTR);
     EXPECT_EQ(VariantText(answer), "true");
     VariantClear(&answer);
 
-    ASSERT_TRUE(PutDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", 1));
-    ASSERT_TRUE(PutDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDownResult", 0x80004005));
+    ASSERT_TRUE(SetRawDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", 1));
+    ASSERT_TRUE(SetRawDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDownResult", 0x80004005));
     VariantInit(&answer);
     EXPECT_EQ(state->QueryStandDown(&answer), E_FAIL);
 }
 
 TEST_F(KitComponents, CheckerCanBeCalledByNameThroughIDispatch) {
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSampleKit, "Version", "4.2.0.1"));
+    ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kSampleKit, "Version", "4.2.0.1"));
     ComPtr<IDispatch> checker;
     Create(2, 1, checker);
     OLECHAR name[] = L"GetLibraryVersion";

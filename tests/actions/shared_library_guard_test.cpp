@@ -6,7 +6,7 @@
 #include <string>
 
 #include "actions/shared_library_guard.h"
-#include "actions_test_support.h"
+#include "win32_helpers.h"
 
 namespace {
 
@@ -20,11 +20,13 @@ std::string LibraryPath() {
 
 class SharedLibraryCount : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(DeleteValue(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath())); }
-    void TearDown() override { DeleteValue(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath()); }
+    void SetUp() override {
+        ASSERT_TRUE(DeleteRawValue(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath()));
+    }
+    void TearDown() override { DeleteRawValue(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath()); }
     static void Guard() { SharedLibraryGuard guard; }
     static void ExpectCount(DWORD expected, int line) {
-        auto value = GetValue(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath());
+        auto value = GetRawValue(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath());
         ASSERT_TRUE(value) << "line " << line;
         EXPECT_EQ(value->type, static_cast<DWORD>(REG_DWORD)) << "line " << line;
         EXPECT_EQ(value->bytes.size(), 4u) << "line " << line;
@@ -36,7 +38,7 @@ TEST_F(SharedLibraryCount, MissingOrLowCountBecomesTen) {
     Guard();
     ExpectCount(10, __LINE__);
     for (DWORD low : {0u, 3u, 9u}) {
-        ASSERT_TRUE(PutDword(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath(), low));
+        ASSERT_TRUE(SetRawDword(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath(), low));
         Guard();
         ExpectCount(10, __LINE__);
     }
@@ -44,18 +46,18 @@ TEST_F(SharedLibraryCount, MissingOrLowCountBecomesTen) {
 
 TEST_F(SharedLibraryCount, CountOfTenOrMoreIsLeftAlone) {
     for (DWORD high : {10u, 57u, 0xFFFFFFFFu}) {
-        ASSERT_TRUE(PutDword(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath(), high));
+        ASSERT_TRUE(SetRawDword(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath(), high));
         Guard();
         ExpectCount(high, __LINE__);
     }
 }
 
 TEST_F(SharedLibraryCount, CountStoredAsAnotherTypeIsReplacedByTen) {
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath(), "57"));
+    ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath(), "57"));
     Guard();
     ExpectCount(10, __LINE__);
     const BYTE twoBytes[] = {57, 0};
-    ASSERT_TRUE(PutValue(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath(), REG_BINARY, twoBytes, 2));
+    ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, kSharedDlls, LibraryPath(), REG_BINARY, twoBytes, 2));
     Guard();
     ExpectCount(10, __LINE__);
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "actions/shortcut_retitle.h"
-#include "actions_test_support.h"
+#include "win32_helpers.h"
 #include "core/module_state.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "actions/target_folder.h"
-#include "actions_test_support.h"
+#include "win32_helpers.h"
 
 namespace {
 
@@ -17,32 +17,32 @@ const char kProduct[] = "Software\\VORDA\\OrvalisTOOLKit";
 class TargetFolderRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = GetValue(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir");
+        saved_ = GetRawValue(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir");
         ASSERT_TRUE(saved_);
-        ASSERT_TRUE(DeleteTree(HKEY_LOCAL_MACHINE, "Software\\VORDA"));
+        ASSERT_TRUE(DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\VORDA"));
     }
     void TearDown() override {
-        PutValue(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir", saved_->type, saved_->bytes.data(),
-                 static_cast<DWORD>(saved_->bytes.size()));
-        DeleteTree(HKEY_LOCAL_MACHINE, "Software\\VORDA");
+        SetRawValue(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir", saved_->type,
+                    saved_->bytes.data(), static_cast<DWORD>(saved_->bytes.size()));
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\VORDA");
     }
     static std::optional<std::string> Recorded() {
-        auto value = GetValue(HKEY_LOCAL_MACHINE, kProduct, "Installation_Directory");
+        auto value = GetRawValue(HKEY_LOCAL_MACHINE, kProduct, "Installation_Directory");
         if (!value) return std::nullopt;
         EXPECT_EQ(value->type, static_cast<DWORD>(REG_SZ));
         return value->text();
     }
-    std::optional<StoredValue> saved_;
+    std::optional<RawValue> saved_;
 };
 
 TEST_F(TargetFolderRegistry, ProgramFilesDirIsTakenOnlyAsAPlainString) {
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir", "D:\\Programs"));
+    ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir", "D:\\Programs"));
     TargetFolder plain;
     EXPECT_TRUE(plain.ReadProgramFilesDir());
     EXPECT_EQ(plain.path(), "D:\\Programs");
 
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir", "%SystemDrive%\\Programs",
-                          REG_EXPAND_SZ));
+    ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir",
+                             "%SystemDrive%\\Programs", REG_EXPAND_SZ));
     TargetFolder expandable;
     EXPECT_TRUE(expandable.ReadProgramFilesDir());
     EXPECT_EQ(expandable.path(), "");
@@ -63,7 +63,7 @@ TEST_F(TargetFolderRegistry, InstallationDirectoryIsWrittenUnderTheProductKey) {
 
 TEST_F(TargetFolderRegistry, RoomyProgramFilesFolderIsChosenAndRecorded) {
     // The prefix's C: drive lives on the build machine's disk, which has room.
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir", "C:\\Program Files"));
+    ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kSystem, "ProgramFilesDir", "C:\\Program Files"));
     TargetFolder target;
     EXPECT_TRUE(target.ChooseLocation());
     EXPECT_EQ(target.path(), "C:\\Program Files");

@@ -1,6 +1,7 @@
 // Text and path helpers: the cases where a plausible slip gives a wrong path or text.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "core/text_value.h"
@@ -146,26 +147,39 @@ TEST(LoadResourceText, MissingEntryLeavesTheTextAlone) {
     EXPECT_EQ(out.str(), "before");
 }
 
-#ifndef _WIN32
-TEST(HostPlatform, ProgramFolderAndFullPathFollowWindowsRules) {
-    platform::host::SetModuleFileName("D:\\setup\\setup.exe");
-    EXPECT_EQ(ProgramFolder().value_or("?"), "D:\\setup");
-    std::string folder;
-    EXPECT_EQ(ProgramFolder(folder), 0);
-    EXPECT_EQ(folder, "D:\\setup");
-    platform::host::SetModuleFileName("setup.exe");
-    EXPECT_FALSE(ProgramFolder().has_value());
-    EXPECT_EQ(ProgramFolder(folder), kEFail);
-    platform::host::SetModuleFileName("D:\\" + std::string(300, 'a') + "\\setup.exe");
-    EXPECT_FALSE(ProgramFolder().has_value()) << "a name longer than 260 bytes does not fit";
-    EXPECT_EQ(ProgramFolder(folder), 0);
-
-    EXPECT_EQ(FullPath("D:\\setup\\lang\\..\\res.dll"), "D:\\setup\\res.dll");
-    EXPECT_EQ(FullPath("D:/setup/./res.dll"), "D:\\setup\\res.dll");
+TEST(FullPath, FallsBackToItsInputWhenTheSystemFails) {
     EXPECT_EQ(FullPath(""), "");
+    // The absolute form would not fit the 2048-byte buffer.
     std::string tooLong = "D:\\" + std::string(3000, 'b');
-    EXPECT_EQ(FullPath(tooLong), tooLong) << "falls back to its input";
+    EXPECT_EQ(FullPath(tooLong), tooLong);
+}
 
+#ifndef _WIN32
+// Cases that need answers of the system that the host platform can be told to give.
+TEST(ProgramFolder, IsTheModuleNameBeforeItsLastBackslash) {
+    const std::string deep = "D:\\" + std::string(300, 'a');
+    struct Case {
+        std::string moduleName;
+        std::optional<std::string> folder;      // the form with a 260-byte buffer
+        std::optional<std::string> withStatus;  // the form with a 1024-byte buffer; none: E_FAIL
+    } cases[] = {
+        {"D:\\setup\\setup.exe", "D:\\setup", "D:\\setup"},
+        {"setup.exe", std::nullopt, std::nullopt},
+        // Longer than 260 bytes: too long for the first form only.
+        {deep + "\\setup.exe", std::nullopt, deep},
+    };
+    for (const Case& c : cases) {
+        platform::host::SetModuleFileName(c.moduleName);
+        EXPECT_EQ(ProgramFolder(), c.folder) << c.moduleName;
+        std::string folder;
+        EXPECT_EQ(ProgramFolder(folder), c.withStatus ? 0 : kEFail) << c.moduleName;
+        if (c.withStatus) {
+            EXPECT_EQ(folder, *c.withStatus) << c.moduleName;
+        }
+    }
+}
+
+TEST(LoadResourceText, FoundEntryIsCopiedToTheText) {
     platform::host::SetResourceString(1001, "Title");
     TextValue out;
     EXPECT_EQ(LoadResourceText(1001, out).value_or("?"), "Title");

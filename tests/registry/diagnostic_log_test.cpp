@@ -9,21 +9,25 @@
 
 #include "core/diagnostic_log.h"
 #include "core/text_value.h"
+#include "import_slot.h"
 #include "registry/setup_services.h"
-#include "registry_test_support.h"
+#include "win32_helpers.h"
+
+// The slot through which this program's code reads the local time.
+ORTK_IMPORT_SLOT(getLocalTimeSlot, GetLocalTime, 4);
 
 namespace {
 
 const char kClient[] = "Software\\VORDA\\OrvalisToolKit\\ClientInstall";
 
-std::string TempFolder() {
+std::string TemporaryFolder() {
     char buffer[MAX_PATH + 1];
     DWORD length = GetTempPathA(sizeof buffer, buffer);
     return std::string(buffer, length);
 }
 
 std::string LogPath() {
-    return TempFolder() + "ErrorLog.txt";
+    return TemporaryFolder() + "ErrorLog.txt";
 }
 
 // A start line as the log writes it for the given local time.
@@ -46,6 +50,46 @@ std::vector<std::string> Lines(const std::string& text) {
     lines.push_back(text.substr(start));
     return lines;
 }
+
+SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour, WORD minute) {
+    SYSTEMTIME time = {};
+    time.wYear = year;
+    time.wMonth = month;
+    time.wDay = day;
+    time.wHour = hour;
+    time.wMinute = minute;
+    return time;
+}
+
+// While it lives, the local time is read from the given times in turn, the last one again
+// once they run out.
+class FixedClock {
+public:
+    explicit FixedClock(std::vector<SYSTEMTIME> times) : real_(getLocalTimeSlot) {
+        Times() = std::move(times);
+        Point(reinterpret_cast<void*>(&Now));
+    }
+    ~FixedClock() { Point(real_); }
+    FixedClock(const FixedClock&) = delete;
+    FixedClock& operator=(const FixedClock&) = delete;
+
+private:
+    static std::vector<SYSTEMTIME>& Times() {
+        static std::vector<SYSTEMTIME> times;
+        return times;
+    }
+    static void WINAPI Now(SYSTEMTIME* time) {
+        *time = Times().front();
+        if (Times().size() > 1) Times().erase(Times().begin());
+    }
+    static void Point(void* function) {
+        DWORD old = 0;
+        VirtualProtect(&getLocalTimeSlot, sizeof(void*), PAGE_READWRITE, &old);
+        getLocalTimeSlot = function;
+        VirtualProtect(&getLocalTimeSlot, sizeof(void*), old, &old);
+    }
+    void* real_;
+};
 
 bool IsStartLine(const std::string& line) {
     return line.rfind("CD : DEBUG START Date: ", 0) == 0 && line.size() == 45;
@@ -167,6 +211,41 @@ TEST_F(DiagnosticLogTest, StartAndEndLinesCarryTheLocalTime) {
     EXPECT_EQ(content->size(), StartLine(before).size() + EndLine(end).size());
 }
 
+// The whole file of one section at given local times: fields of one digit get a leading
+// blank, both lines print the year in full, and messages are written as given, never
+// taken as formats.
+TEST_F(DiagnosticLogTest, SectionAtGivenLocalTimesByteForByte) {
+    TurnOn();
+    const std::string messages = "\tSpawning process failed \r\n\t100% done %s\r\n\t\r\n";
+    struct Row {
+        SYSTEMTIME start, end;
+        const char* startLine;
+        const char* endLine;
+    } rows[] = {
+        {At(2000, 7, 5, 9, 7), At(2000, 7, 5, 9, 7),
+         "\r\nCD : DEBUG START Date:  7: 5:2000 Time:  9: 7\r\n",
+         "CD : DEBUG END   Date:  7: 5:2000 Time:  9: 7\r\n"},
+        {At(1999, 12, 31, 23, 59), At(2026, 11, 30, 19, 5),
+         "\r\nCD : DEBUG START Date: 12:31:1999 Time: 23:59\r\n",
+         "CD : DEBUG END   Date: 11:30:2026 Time: 19: 5\r\n"},
+        {At(0, 1, 1, 0, 0), At(2000, 7, 5, 9, 7),
+         "\r\nCD : DEBUG START Date:  1: 1:   0 Time:  0: 0\r\n",
+         "CD : DEBUG END   Date:  7: 5:2000 Time:  9: 7\r\n"},
+    };
+    for (const Row& row : rows) {
+        DeleteFileA(LogPath().c_str());
+        {
+            FixedClock clock({row.start, row.end});
+            SetupServices services;
+            services.WriteLogLine("Spawning process failed ");
+            services.WriteLogLine("100% done %s");
+            services.WriteLogLine(nullptr);
+        }
+        EXPECT_EQ(ReadWholeFile(LogPath()).value_or("<no log>"),
+                  row.startLine + messages + row.endLine);
+    }
+}
+
 TEST_F(DiagnosticLogTest, LinesFromTwoThreadsAreNeverSplit) {
     TurnOn();
     struct Writer {
@@ -215,7 +294,7 @@ std::wstring LongName(const std::string& path) {
 }
 
 TEST_F(DiagnosticLogTest, TemporaryFolderLongerThan260Bytes) {
-    std::string folder = TempFolder() + "ortk-long";
+    std::string folder = TemporaryFolder() + "ortk-long";
     std::vector<std::string> created;
     while (folder.size() < 320) {
         ASSERT_TRUE(CreateDirectoryW(LongName(folder).c_str(), nullptr)) << folder;
@@ -224,7 +303,7 @@ TEST_F(DiagnosticLogTest, TemporaryFolderLongerThan260Bytes) {
     }
     std::string longFolder = created.back();
     ASSERT_GT(longFolder.size(), 260u);
-    std::string current = TempFolder() + "ortk-current";
+    std::string current = TemporaryFolder() + "ortk-current";
     ASSERT_TRUE(CreateDirectoryA(current.c_str(), nullptr));
     char oldCurrent[MAX_PATH] = "";
     GetCurrentDirectoryA(MAX_PATH, oldCurrent);

@@ -7,10 +7,12 @@
 #include "registry/key_handle.h"
 #include "registry/registry_key.h"
 #include "registry/registry_value.h"
-#include "registry_test_support.h"
+#include "win32_helpers.h"
 
 namespace {
 
+// A private tree of the key tests below HKEY_CURRENT_USER.
+const char kTestTree[] = "Software\\OrtkRegistryTest";
 const std::string kTest = std::string("HKEY_CURRENT_USER\\") + kTestTree;
 
 std::string Record(const std::string& keyBelowTest, const std::string& valuePart) {

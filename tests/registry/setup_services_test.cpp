@@ -3,11 +3,8 @@
 
 #include <string>
 
-#include "registry/registry_key.h"
-#include "registry/registry_value.h"
 #include "registry/setup_services.h"
-#include "core/text_value.h"
-#include "registry_test_support.h"
+#include "win32_helpers.h"
 
 namespace {
 
@@ -108,33 +105,6 @@ TEST_F(SetupServicesTest, ProgramFilesDirFromTheSystemKey) {
     std::string folder;
     EXPECT_TRUE(services.ReadRegistryString("ProgramFilesDir", folder, kSystemKey));
     EXPECT_EQ(folder + '\0', raw->bytes);
-}
-
-TEST_F(SetupServicesTest, SharedLibraryCountThroughTheRecordFormats) {
-    // The value name is a full path: colons and backslashes stay inside the quotes.
-    const char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-    const char kLibrary[] = "C:\\windows\\system32\\ImageHlp.dll";
-    std::optional<RawValue> before = GetRawValue(HKEY_LOCAL_MACHINE, kSharedDlls, kLibrary);
-    TextValue record;
-    FormatText(record, kDwordWriteRecordFormat, kSharedLibraryKey, kLibrary, 10u);
-    RegistryKey key;
-    RegistryValue value;
-    ASSERT_TRUE(key.SetFromRecord(record.c_str()));
-    ASSERT_TRUE(value.SetFromRecord(record.c_str()));
-    EXPECT_EQ(value.name(), kLibrary);
-    EXPECT_TRUE(value.Write(key));
-    EXPECT_EQ(GetRawDword(HKEY_LOCAL_MACHINE, kSharedDlls, kLibrary), 10u);
-    // Leave the prefix's own value as it was.
-    if (before) {
-        SetRawValue(HKEY_LOCAL_MACHINE, kSharedDlls, kLibrary, before->type, before->bytes.data(),
-                    static_cast<DWORD>(before->bytes.size()));
-        return;
-    }
-    HKEY shared = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDlls, 0, KEY_WRITE, &shared) == ERROR_SUCCESS) {
-        RegDeleteValueA(shared, kLibrary);
-        RegCloseKey(shared);
-    }
 }
 
 TEST_F(SetupServicesTest, WrongTypesAndMissingValues) {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "actions/kit_classes.h"
-#include "actions_test_support.h"
+#include "win32_helpers.h"
 #include "setup/kit_state.h"
 #include "setup/stand_down.h"
 
@@ -16,7 +16,6 @@ namespace {
 const std::string kKitLibrary = WindowsPathOf(ORTK_KIT_LIBRARY);
 const char kSampleKit[] = "Software\\VORDA\\OrvalisToolKit\\SampleKit";
 const char kClientKey[] = "Software\\VORDA\\OrvalisToolKit\\ClientInstall";
-const char kKitTree[] = "Software\\VORDA";
 
 std::string ClassKey(int group, int order) {
     wchar_t wide[40];
@@ -29,46 +28,46 @@ std::string ClassKey(int group, int order) {
 class InstalledKit : public ::testing::Test {
 protected:
     void SetUp() override {
-        DeleteTree(HKEY_LOCAL_MACHINE, kKitTree);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kKitTree);
         ASSERT_EQ(RunSystemProgram("regsvr32.exe", "/s \"" + kKitLibrary + "\""), 0) << kKitLibrary;
     }
     void TearDown() override {
         CoFreeUnusedLibraries();
         RunSystemProgram("regsvr32.exe", "/u /s \"" + kKitLibrary + "\"");
-        DeleteTree(HKEY_LOCAL_MACHINE, kKitTree);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kKitTree);
     }
 };
 
 TEST_F(InstalledKit, StandsDownOnlyOnATrueAnswerOfASucceedingCall) {
     EXPECT_FALSE(StandDownQuery()) << "no setting: the kit answers false";
-    ASSERT_TRUE(PutDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", 0));
+    ASSERT_TRUE(SetRawDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", 0));
     EXPECT_FALSE(StandDownQuery());
-    ASSERT_TRUE(PutDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", 1));
+    ASSERT_TRUE(SetRawDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", 1));
     EXPECT_TRUE(StandDownQuery());
     // A text answer is not a truth value, whatever it says.
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", "true"));
+    ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", "true"));
     EXPECT_FALSE(StandDownQuery());
     // A failing call does not count, even with a true answer.
-    ASSERT_TRUE(PutDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", 1));
-    ASSERT_TRUE(PutDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDownResult", 0x80004005));
+    ASSERT_TRUE(SetRawDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDown", 1));
+    ASSERT_TRUE(SetRawDword(HKEY_LOCAL_MACHINE, kSampleKit, "StandDownResult", 0x80004005));
     EXPECT_FALSE(StandDownQuery());
 }
 
 TEST_F(InstalledKit, CurrentWhenEveryClassIsThereAndTheLibraryIsNewer) {
     // Without a setting the checker reports the kit library's own file version, 4.1.0.0.
     EXPECT_TRUE(IsKitCurrent());
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSampleKit, "Version", "4.0.0.4"));
+    ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kSampleKit, "Version", "4.0.0.4"));
     EXPECT_TRUE(IsKitCurrent());
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kSampleKit, "Version", "4.0.0.3"));
+    ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kSampleKit, "Version", "4.0.0.3"));
     EXPECT_FALSE(IsKitCurrent());
 }
 
 TEST_F(InstalledKit, AnyMissingClassMakesTheKitNotCurrent) {
-    ASSERT_TRUE(DeleteTree(HKEY_CLASSES_ROOT, ClassKey(1, 3)));
+    ASSERT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, ClassKey(1, 3)));
     EXPECT_FALSE(IsKitCurrent());
     RunSystemProgram("regsvr32.exe", "/s \"" + kKitLibrary + "\"");
     ASSERT_TRUE(IsKitCurrent());
-    ASSERT_TRUE(DeleteTree(HKEY_CLASSES_ROOT, ClassKey(2, 2)));
+    ASSERT_TRUE(DeleteKeyTree(HKEY_CLASSES_ROOT, ClassKey(2, 2)));
     EXPECT_FALSE(IsKitCurrent());
 }
 
@@ -77,9 +76,9 @@ TEST_F(InstalledKit, PluginFilesMustBeInEveryRecordedFolder) {
     first.AddFile("NPVEX32.DLL");
     first.AddFile("NPVEX32.class");
     second.AddFile("NPVEX32.DLL");
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kClientKey, "NPPath1", first.path()));
+    ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kClientKey, "NPPath1", first.path()));
     EXPECT_TRUE(IsKitCurrent());
-    ASSERT_TRUE(PutString(HKEY_LOCAL_MACHINE, kClientKey, "NPPath2", second.path()));
+    ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kClientKey, "NPPath2", second.path()));
     EXPECT_FALSE(IsKitCurrent());
     second.AddFile("NPVEX32.class");
     EXPECT_TRUE(IsKitCurrent());

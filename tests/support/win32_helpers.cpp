@@ -1,17 +1,20 @@
-#include "actions_test_support.h"
+#include "win32_helpers.h"
 
 #include <vector>
 
-bool DeleteTree(HKEY root, const std::string& path) {
+const char kKitTree[] = "Software\\VORDA";
+
+bool DeleteKeyTree(HKEY root, const std::string& path) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) {
-        char name[256];
+        // Always delete the first child: indexes shift as children go.
+        char name[1024];
         for (;;) {
             DWORD length = sizeof name;
             if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
                 ERROR_SUCCESS)
                 break;
-            if (!DeleteTree(key, name)) break;
+            if (!DeleteKeyTree(key, name)) break;
         }
         RegCloseKey(key);
         RegDeleteKeyA(root, path.c_str());
@@ -26,8 +29,8 @@ bool KeyExists(HKEY root, const std::string& path) {
     return true;
 }
 
-bool PutValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
-              const void* data, DWORD size) {
+bool SetRawValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+                 const void* data, DWORD size) {
     HKEY key = nullptr;
     if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
@@ -37,34 +40,34 @@ bool PutValue(HKEY root, const std::string& path, const std::string& name, DWORD
     return status == ERROR_SUCCESS;
 }
 
-bool PutDword(HKEY root, const std::string& path, const std::string& name, DWORD value) {
-    return PutValue(root, path, name, REG_DWORD, &value, sizeof value);
+bool SetRawDword(HKEY root, const std::string& path, const std::string& name, DWORD value) {
+    return SetRawValue(root, path, name, REG_DWORD, &value, sizeof value);
 }
 
-bool PutString(HKEY root, const std::string& path, const std::string& name,
-               const std::string& text, DWORD type) {
-    return PutValue(root, path, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+bool SetRawString(HKEY root, const std::string& path, const std::string& name,
+                  const std::string& text, DWORD type) {
+    return SetRawValue(root, path, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
 
-bool DeleteValue(HKEY root, const std::string& path, const std::string& name) {
+bool DeleteRawValue(HKEY root, const std::string& path, const std::string& name) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS) return true;
     RegDeleteValueA(key, name.c_str());
     RegCloseKey(key);
-    return !GetValue(root, path, name).has_value();
+    return !GetRawValue(root, path, name).has_value();
 }
 
-DWORD StoredValue::dword() const {
+DWORD RawValue::dword() const {
     DWORD value = 0;
     for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i)
         value |= static_cast<DWORD>(static_cast<unsigned char>(bytes[i])) << (8 * i);
     return value;
 }
 
-std::optional<StoredValue> GetValue(HKEY root, const std::string& path, const std::string& name) {
+std::optional<RawValue> GetRawValue(HKEY root, const std::string& path, const std::string& name) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
-    StoredValue value;
+    RawValue value;
     DWORD size = 0;
     LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size);
     if (status == ERROR_SUCCESS) {
@@ -75,6 +78,12 @@ std::optional<StoredValue> GetValue(HKEY root, const std::string& path, const st
     RegCloseKey(key);
     if (status != ERROR_SUCCESS) return std::nullopt;
     return value;
+}
+
+std::optional<DWORD> GetRawDword(HKEY root, const std::string& path, const std::string& name) {
+    std::optional<RawValue> value = GetRawValue(root, path, name);
+    if (!value || value->type != REG_DWORD || value->bytes.size() != 4) return std::nullopt;
+    return value->dword();
 }
 
 TempFolder::TempFolder(const std::string& name) {
@@ -103,6 +112,19 @@ bool CreateEmptyFile(const std::string& path) {
     if (file == INVALID_HANDLE_VALUE) return false;
     CloseHandle(file);
     return true;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string content;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        content.append(buffer, read);
+    CloseHandle(file);
+    return content;
 }
 
 void RemoveFolder(const std::string& path) {
