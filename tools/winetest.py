@@ -108,7 +108,6 @@ def use_build(build):
     if not seen or os.path.realpath(seen) != os.path.realpath(build):
         seen = build
     os.environ["ORTK_BUILD_DIR"] = seen
-    os.environ.setdefault("ORTK_WINE_TEMPLATE", os.path.join(seen, "wine-template"))
     return seen
 
 
