@@ -259,7 +259,8 @@ def row(name, ours, nsis, one, unit):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--build", default=winetest.build_dir())
+    parser.add_argument("--build",
+                        default=os.environ.get("ORTK_BUILD_DIR", os.path.join("build", "win32")))
     parser.add_argument("--disc")
     parser.add_argument("--run-disc")
     parser.add_argument("--starts", type=int, default=5)
