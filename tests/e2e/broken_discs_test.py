@@ -15,7 +15,7 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import winetest  # noqa: E402
 from e2e_support import (CLIENT_KEY, PRODUCT_KEY, SYSTEM_KEY, SAMPLE_PACKAGE_KEY, TITLES,  # noqa: E402
                          BIG_SCREEN, SMALL_SCREEN, STOP, QUESTION_EXIT, SetupRun, check, check_equal,

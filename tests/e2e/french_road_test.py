@@ -6,7 +6,7 @@ import re
 import shutil
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import winetest  # noqa: E402
 from e2e_support import (KIT_FOLDER, PROGRAM_FILES, CLIENT_KEY, PRODUCT_KEY, SAMPLE_PACKAGE_KEY, SetupRun,  # noqa: E402
                          check, check_equal, go_through)

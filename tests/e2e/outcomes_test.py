@@ -5,7 +5,7 @@ import os
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import winetest  # noqa: E402
 from e2e_support import (KIT_FOLDER, CLIENT_KEY, PRODUCT_KEY, SYSTEM_KEY, TITLES, BIG_SCREEN,  # noqa: E402
                          SMALL_SCREEN, SetupRun, check, check_equal, go_through)

@@ -6,7 +6,7 @@ import shutil
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import winetest  # noqa: E402
 from e2e_support import (KIT_FOLDER, PROGRAM_FILES, SYSTEM_FOLDER, CLIENT_KEY, PRODUCT_KEY, SAMPLE_PACKAGE_KEY, TITLES,  # noqa: E402
                          SetupRun, check, check_equal, go_through)
