@@ -1,5 +1,6 @@
 // The disc check's rules over bytes and names: bitmap and clip headers, licence bytes,
-// error page keys, misspellings, paths off the disc, string tables and the JSON text.
+// error page keys, misspellings, paths off the disc, string tables and the JSON text; the
+// layout faults of a screen and its mnemonics.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 
 #include "disccheck/disc_report.h"
 #include "disccheck/disc_rules.h"
+#include "disccheck/screen_layout.h"
 
 namespace {
 
@@ -238,6 +240,49 @@ TEST(DiscReport, JsonAndTextCarryEveryFinding) {
     std::string text = report.Text();
     EXPECT_NE(text.find("[files] licence\\l\xE9.txt: missing"), std::string::npos) << text;
     EXPECT_NE(text.find("1 error(s), 1 warning(s)"), std::string::npos) << text;
+}
+
+TEST(PreviewLayout, RectanglesOutsideTheBitmapOrOverAnother) {
+    struct Case {
+        const char* kind;
+        unsigned id;
+        LayoutBox box;
+        const char* faults;
+    } cases[] = {
+        {"button", 1008, {149, 336, 108, 39}, ""},
+        {"button", 2, {257, 336, 108, 39}, ""},  // touches 1008's right edge only
+        {"button", 3, {366, 347, 108, 39}, ""},  // ends on the bitmap's corner
+        {"button", 4, {466, 0, 9, 10}, "lies outside the 474 x 386 bitmap; overlaps panel 203"},
+        {"panel", 203, {470, 5, 20, 2}, "lies outside the 474 x 386 bitmap; overlaps button 4"},
+        {"panel", 258, {10, 10, 0, 5}, "lies outside the 474 x 386 bitmap"},  // empty
+    };
+    ScreenLayout layout;
+    layout.width = 474;
+    layout.height = 386;
+    for (const Case& c : cases) {
+        LayoutItem item;
+        item.kind = c.kind;
+        item.id = c.id;
+        item.box = c.box;
+        layout.items.push_back(item);
+    }
+    MarkLayoutFaults(layout);
+    for (std::size_t i = 0; i < layout.items.size(); ++i) {
+        std::string faults;
+        for (const std::string& f : layout.items[i].faults) faults += (faults.empty() ? "" : "; ") + f;
+        EXPECT_EQ(faults, cases[i].faults) << layout.items[i].Label();
+    }
+}
+
+TEST(PreviewLayout, Mnemonics) {
+    auto lead81 = [](unsigned char c) { return c == 0x81; };
+    EXPECT_EQ(MnemonicOf("&Continuer"), "C");
+    EXPECT_EQ(MnemonicOf("E&xit"), "x");
+    EXPECT_EQ(MnemonicOf("Cancel"), "");
+    EXPECT_EQ(MnemonicOf("Fish && &Chips"), "C");
+    EXPECT_EQ(MnemonicOf("Tail&"), "");
+    EXPECT_EQ(MnemonicOf("\x81&X&Y", lead81), "Y");  // the first "&" is a trail byte
+    EXPECT_EQ(MnemonicOf("&\x81\x40", lead81), "\x81\x40");
 }
 
 }  // namespace
