@@ -37,10 +37,6 @@ std::string Attribute(const XmlNode& node, const char* name) {
     return attribute ? attribute->value : std::string();
 }
 
-bool IsWebAddress(const std::string& target) {
-    return target.compare(0, 4, "http") == 0 || target.compare(0, 4, "www.") == 0;
-}
-
 std::string Hex8(std::uint32_t code) {
     char text[16];
     wsprintfA(text, "0x%08lX", static_cast<unsigned long>(code));
@@ -61,11 +57,7 @@ public:
     bool Run(std::string& why);
 
 private:
-    struct Simulation {
-        std::unique_ptr<SetupDescription> description;
-        ErrorPageTable pages;
-        bool loaded = false;
-    };
+    using Simulation = DiscReading;
     struct User {
         std::string label;
         std::uint16_t langId;
@@ -103,14 +95,7 @@ std::string LowerPath(std::string path) {
 }
 
 std::unique_ptr<DiscChecker::Simulation> DiscChecker::Simulate(std::uint16_t langId) {
-    auto simulation = std::make_unique<Simulation>();
-    simulation->description = std::make_unique<SetupDescription>();
-    SetupDescription& d = *simulation->description;
-    d.descriptionFile = folder_ + "\\" + kDescriptionName;
-    d.libraryFolder = folder_;
-    d.errorPages = &simulation->pages;
-    simulation->loaded = d.LoadSetupDescriptionFor(langId);
-    return simulation;
+    return ReadDiscFor(folder_, langId);
 }
 
 bool DiscChecker::Run(std::string& why) {
@@ -615,6 +600,17 @@ void DiscChecker::CheckRegistryScripts() {
 }
 
 }  // namespace
+
+std::unique_ptr<DiscReading> ReadDiscFor(const std::string& folder, std::uint16_t langId) {
+    auto reading = std::make_unique<DiscReading>();
+    reading->description = std::make_unique<SetupDescription>();
+    SetupDescription& d = *reading->description;
+    d.descriptionFile = folder + "\\" + kDescriptionName;
+    d.libraryFolder = folder;
+    d.errorPages = &reading->pages;
+    reading->loaded = d.LoadSetupDescriptionFor(langId);
+    return reading;
+}
 
 bool CheckDisc(const std::string& folder, DiscReport& report, std::string& why) {
     std::string full = FullPath(folder);
