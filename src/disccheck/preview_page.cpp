@@ -7,15 +7,15 @@ namespace {
 
 const char kStyle[] =
     "body{font-family:Verdana,Arial,sans-serif;font-size:13px;margin:16px;color:#222}"
-    "h1{font-size:20px}h2{font-size:16px;margin-top:28px;border-bottom:1px solid #ccc}"
-    "h3{font-size:14px}table{border-collapse:collapse;margin:6px 0}"
+    "h1{font-size:20px}h2{font-size:16px;margin-top:24px;border-bottom:1px solid #ccc}"
+    "h3{font-size:14px;margin-bottom:4px}table{border-collapse:collapse;margin:6px 0}"
     "td,th{border:1px solid #ccc;padding:2px 6px;text-align:left;vertical-align:top}"
     ".error{color:#c00}.warning{color:#a60}.missing{color:#c00}"
-    ".screens{display:flex;flex-wrap:wrap;gap:16px;align-items:flex-start}"
-    "figure{margin:0;padding:6px;border:1px solid #ddd;background:#fafafa}"
-    "figcaption{font-weight:bold;margin-bottom:4px}figure img{display:block;margin-bottom:6px}"
-    ".none{width:300px}.reason{color:#c00}.note{color:#555}"
-    "table.layout td{font-size:11px}tr.fault td{color:#c00;font-weight:bold}";
+    ".screens{display:flex;flex-wrap:wrap;gap:10px;align-items:flex-start}"
+    "figure{margin:0;padding:6px;border:1px solid #ddd;background:#fafafa;width:220px}"
+    "figcaption{font-weight:bold;margin-bottom:4px}figure img{display:block;width:220px;height:auto;margin-bottom:4px}"
+    ".reason{color:#c00}.note{color:#555;margin:2px 0}summary{cursor:pointer;color:#555}"
+    "table.layout td,table.layout th{font-size:11px;padding:1px 3px}tr.fault td{color:#c00;font-weight:bold}";
 
 std::string Hex4(unsigned value) {
     char text[8];
@@ -28,21 +28,17 @@ std::string FindingItem(const Finding& f) {
            HtmlText(f.check) + "] " + HtmlText(f.subject) + ": " + HtmlText(f.message) + "</li>\n";
 }
 
-std::string Links(const std::vector<PageLink>& pages) {
-    std::string out;
-    for (const PageLink& page : pages) {
-        out += HtmlText(page.what) + ": ";
-        if (page.target.empty()) {
-            out += "none";
-        } else if (page.href.empty()) {
-            out += HtmlText(page.target);
-        } else {
-            out += "<a href=\"" + HtmlText(page.href) + "\">" + HtmlText(page.target) + "</a>";
-        }
-        if (page.missing) out += " <span class=\"missing\">(missing)</span>";
-        out += "<br>";
+std::string LinkCell(const PageLink& page) {
+    std::string out = "<td>";
+    if (page.target.empty()) {
+        out += "none";
+    } else if (page.href.empty()) {
+        out += HtmlText(page.target);
+    } else {
+        out += "<a href=\"" + HtmlText(page.href) + "\">" + HtmlText(page.target) + "</a>";
     }
-    return out;
+    if (page.missing) out += " <span class=\"missing\">(missing)</span>";
+    return out + "</td>";
 }
 
 std::string LayoutTable(const ScreenLayout& layout) {
@@ -69,37 +65,59 @@ std::string Image(const char* kind, const std::string& file, int width, int heig
 // Where the screen's client area begins in a picture, for whoever measures it.
 std::string Client(int x, int y) { return " data-client=\"" + std::to_string(x) + "," + std::to_string(y) + "\""; }
 
+// A picture at a glance's size, leading to itself at full size.
+std::string Shown(const char* kind, const std::string& file, int width, int height, const std::string& alt, int x,
+                  int y) {
+    return "<a href=\"" + HtmlText(RelativeLink("", file)) + "\">" + Image(kind, file, width, height, alt) +
+           Client(x, y) + "></a>\n";
+}
+
 std::string Screen(const ScreenPicture& s) {
-    if (s.file.empty()) {
-        return "<figure class=\"screen none\" data-screen=\"" + HtmlText(s.screen) + "\"><figcaption>" +
-               HtmlText(s.screen) + "</figcaption><p class=\"reason\">No picture: " + HtmlText(s.reason) +
-               "</p></figure>\n";
-    }
-    std::string out = "<figure class=\"screen\" data-screen=\"" + HtmlText(s.screen) + "\"><figcaption>" +
-                      HtmlText(s.screen) + "</figcaption>\n" + Image("picture", s.file, s.width, s.height, s.screen) +
-                      Client(s.clientX, s.clientY) + ">\n";
-    if (!s.note.empty()) out += "<p class=\"note\">" + HtmlText(s.note) + "</p>\n";
+    std::string out = "<figure class=\"screen" + std::string(s.file.empty() ? " none" : "") + "\" data-screen=\"" +
+                      HtmlText(s.screen) + "\"><figcaption>" + HtmlText(s.screen) + "</figcaption>\n";
+    if (s.file.empty()) return out + "<p class=\"reason\">No picture: " + HtmlText(s.reason) + "</p></figure>\n";
+    out += Shown("picture", s.file, s.width, s.height, s.screen, s.clientX, s.clientY);
     if (!s.layoutFile.empty()) {
-        out += Image("layout", s.layoutFile, s.layoutWidth, s.layoutHeight, s.screen + " with its layout") +
-               Client(s.layoutClientX, s.layoutClientY) + ">\n";
+        out += Shown("layout", s.layoutFile, s.layoutWidth, s.layoutHeight, s.screen + " with its layout",
+                     s.layoutClientX, s.layoutClientY);
     }
-    return out + LayoutTable(s.layout) + "</figure>\n";
+    if (!s.note.empty()) out += "<p class=\"note\">" + HtmlText(s.note) + "</p>\n";
+    if (s.layout.items.empty()) return out + "</figure>\n";
+    int faults = 0;
+    for (const LayoutItem& item : s.layout.items) faults += !item.faults.empty();
+    // Open where something is wrong, folded otherwise.
+    out += std::string("<details") + (faults ? " open" : "") + "><summary>layout: " +
+           std::to_string(s.layout.items.size()) + (s.layout.items.size() == 1 ? " rectangle, " : " rectangles, ") +
+           (faults ? "<span class=\"error\">" + std::to_string(faults) + " wrong</span>" : "none wrong") +
+           "</summary>\n" + LayoutTable(s.layout) + "</details>\n";
+    return out + "</figure>\n";
 }
 
 std::string Set(const PictureSet& set) {
     std::string users;
     for (const PreviewGroup& g : set.groups) users += (users.empty() ? "" : ", ") + g.user;
     std::string out = "<section class=\"set\" id=\"" + HtmlText(set.anchor) + "\">\n<h3>" + HtmlText(users) +
-                      "</h3>\n<p>Screens from " + HtmlText(set.resources) + "</p>\n";
+                      "</h3>\n<p class=\"note\">Screens from " + HtmlText(set.resources) + "</p>\n";
     for (const std::string& note : set.notes) out += "<p class=\"note\">" + HtmlText(note) + "</p>\n";
-    out += "<table class=\"groups\"><tr><th>users</th><th>section</th><th>pages and files</th></tr>\n";
+    out += "<div class=\"screens\">\n";
+    for (const ScreenPicture& s : set.screens) out += Screen(s);
+    out += "</div>\n<table class=\"groups\"><tr><th>users</th><th>section</th>";
+    // The columns: what the first user of the set gets, the same for every one of them.
+    const std::vector<PageLink>* columns = nullptr;
+    for (const PreviewGroup& g : set.groups) {
+        if (!g.pages.empty()) columns = &g.pages;
+    }
+    if (columns) {
+        for (const PageLink& page : *columns) out += "<th>" + HtmlText(page.what) + "</th>";
+    }
+    out += "</tr>\n";
     for (const PreviewGroup& g : set.groups) {
         out += "<tr><td class=\"group\">" + HtmlText(g.user) + " (" + Hex4(g.langId) + ")</td><td>" +
-               HtmlText(g.section) + "</td><td>" + Links(g.pages) + "</td></tr>\n";
+               HtmlText(g.section) + "</td>";
+        for (const PageLink& page : g.pages) out += LinkCell(page);
+        out += "</tr>\n";
     }
-    out += "</table>\n<div class=\"screens\">\n";
-    for (const ScreenPicture& s : set.screens) out += Screen(s);
-    return out + "</div>\n</section>\n";
+    return out + "</table>\n</section>\n";
 }
 
 }  // namespace
