@@ -2,6 +2,8 @@
 # make disc   - assembles the sample disc in $(BUILD)/win32/disc, also reachable as $(BUILD)/disc,
 #               and checks it with disccheck.exe (fails on an error).
 # make check-disc DISC=folder - checks a disc folder of this machine (JSON=1 for JSON).
+# make preview [DISC=folder] - pictures of every screen each user of a disc sees, with the report,
+#               in $(BUILD)/preview/index.html (default: the sample disc).
 # make demo   - runs the set-up from the sample disc under Wine.
 # make fuzz   - runs every fuzz target for FUZZ_SECONDS (clang, libFuzzer, ASan, UBSan).
 # make corpus - runs the broken-disc corpus (whole runs of the set-up under Wine).
@@ -25,7 +27,7 @@ WINE_ARCH = $(shell $(PYTHON) tools/winetest.py --arch)
 # Whether Wine runs the 32-bit product in a 64-bit prefix here, as 64-bit Windows does.
 WOW64 = $(shell $(PYTHON) tools/winetest.py --wow64)
 
-.PHONY: all check deps host win32 win64 disc check-disc checker demo fuzz corpus bench clean
+.PHONY: all check deps host win32 win64 disc check-disc preview checker demo fuzz corpus bench clean
 FUZZ  := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := registry_record skin_layout version_number text_helpers setup_description
@@ -80,6 +82,12 @@ disc: win32 checker
 check-disc: win32 checker
 	@test -n "$(DISC)" || { echo "usage: make check-disc DISC=folder [JSON=1]"; exit 2; }
 	@$(PYTHON) tools/check-disc $(BUILD)/$(WINE_ARCH) "$(DISC)" $(if $(JSON),--json)
+
+# The report, then the page; a disc with errors still gets its preview (exit code 2 alone fails).
+preview: win32 checker
+	@if [ -z "$(DISC)" ]; then cmake --build $(WIN32) --target disc && ln -sfn win32/disc $(BUILD)/disc; fi
+	@$(PYTHON) tools/check-disc $(BUILD)/$(WINE_ARCH) "$(or $(DISC),$(WIN32)/disc)" --pictures $(BUILD)/preview; \
+	  test $$? -ne 2
 
 # The disc check runs where Wine can run it: the product's own disccheck.exe, or its 64-bit
 # build where the kernel runs no 32-bit programs. Either checks the product's disc.

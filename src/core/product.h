@@ -73,6 +73,8 @@ constexpr std::int32_t SETUP_E_DEFAULT = static_cast<std::int32_t>(0x806D0100u);
 constexpr std::int32_t SETUP_E_NO_RIGHTS = static_cast<std::int32_t>(0x806D0101u);
 constexpr std::int32_t SETUP_E_KEY_ACCESS = static_cast<std::int32_t>(0x8067060Du);
 constexpr std::int32_t SETUP_E_FOLDER_ACCESS = static_cast<std::int32_t>(0x8067060Eu);
+/* The codes the set-up itself reports to the error pages of the description. */
+inline constexpr std::int32_t kReportedOutcomes[] = {SETUP_E_DEFAULT, SETUP_E_NO_RIGHTS};
 
 /* Files the set-up reads or waits for on the disc, and its log. */
 inline constexpr char kDescriptionFileName[] = "cd_client.qxml";

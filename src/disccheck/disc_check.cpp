@@ -18,7 +18,6 @@
 
 namespace {
 
-const std::int32_t kReportedCodes[] = {SETUP_E_DEFAULT, SETUP_E_NO_RIGHTS};
 
 // The attributes the reader takes, by element.
 const std::vector<std::string> kRootAttributes = {"XML_ROOT", "CONTENT_ROOT", "REGPAGE", "INFOPAGE", "AVI"};
@@ -33,10 +32,6 @@ constexpr std::int32_t kElementType = 0;  // element type code of an element (no
 std::string Attribute(const XmlNode& node, const char* name) {
     const XmlAttribute* attribute = node.FindAttribute(name);
     return attribute ? attribute->value : std::string();
-}
-
-bool IsWebAddress(const std::string& target) {
-    return target.compare(0, 4, "http") == 0 || target.compare(0, 4, "www.") == 0;
 }
 
 std::string Hex8(std::uint32_t code) {
@@ -59,11 +54,7 @@ public:
     bool Run(std::string& why);
 
 private:
-    struct Simulation {
-        std::unique_ptr<SetupDescription> description;
-        ErrorPageTable pages;
-        bool loaded = false;
-    };
+    using Simulation = DiscReading;
     struct User {
         std::string label;
         std::uint16_t langId;
@@ -101,14 +92,7 @@ std::string LowerPath(std::string path) {
 }
 
 std::unique_ptr<DiscChecker::Simulation> DiscChecker::Simulate(std::uint16_t langId) {
-    auto simulation = std::make_unique<Simulation>();
-    simulation->description = std::make_unique<SetupDescription>();
-    SetupDescription& d = *simulation->description;
-    d.descriptionFile = folder_ + "\\" + kDescriptionFileName;
-    d.libraryFolder = folder_;
-    d.errorPages = &simulation->pages;
-    simulation->loaded = d.LoadSetupDescriptionFor(langId);
-    return simulation;
+    return ReadDiscFor(folder_, langId);
 }
 
 bool DiscChecker::Run(std::string& why) {
@@ -246,7 +230,7 @@ void DiscChecker::ShowUser(const User& user) {
     }
     view.fields.push_back({"splash", ClipFor(d, user.label)});
 
-    for (std::int32_t code : kReportedCodes) {
+    for (std::int32_t code : kReportedOutcomes) {
         std::string name = "error page " + Hex8(static_cast<std::uint32_t>(code));
         auto page = simulation->pages.find(ErrorPageKeyForCode(code));
         if (page == simulation->pages.end() || page->second.empty()) {
@@ -613,6 +597,17 @@ void DiscChecker::CheckRegistryScripts() {
 }
 
 }  // namespace
+
+std::unique_ptr<DiscReading> ReadDiscFor(const std::string& folder, std::uint16_t langId) {
+    auto reading = std::make_unique<DiscReading>();
+    reading->description = std::make_unique<SetupDescription>();
+    SetupDescription& d = *reading->description;
+    d.descriptionFile = folder + "\\" + kDescriptionFileName;
+    d.libraryFolder = folder;
+    d.errorPages = &reading->pages;
+    reading->loaded = d.LoadSetupDescriptionFor(langId);
+    return reading;
+}
 
 bool CheckDisc(const std::string& folder, DiscReport& report, std::string& why) {
     std::string full = FullPath(folder);

@@ -32,6 +32,20 @@ bool IsFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string Recode(const std::string& text, UINT from, UINT to) {
+    if (text.empty()) return std::string();
+    int length = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (length <= 0) return std::string();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    int size = WideCharToMultiByte(to, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string recoded(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) WideCharToMultiByte(to, 0, wide.data(), length, &recoded[0], size, nullptr, nullptr);
+    return recoded;
+}
+
+bool IsAnsiLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
+
 DataLibrary::DataLibrary(const std::string& path) {
     HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | kLoadAsImageResource);
     // Older systems refuse the image flag; a checker of another bitness than the library

@@ -16,12 +16,20 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 bool IsFile(const std::string& path);
 bool IsFolder(const std::string& path);
 
+// Text of one code page in another (CP_UTF8, CP_ACP, ...).
+std::string Recode(const std::string& text, UINT from, UINT to);
+
+// Whether the byte starts a two-byte character in the ANSI code page (the layout texts'
+// tokeniser asks).
+bool IsAnsiLeadByte(unsigned char c);
+
 // A resource library mapped as data (LoadLibraryExA with LOAD_LIBRARY_AS_DATAFILE and, where
 // the system knows it, LOAD_LIBRARY_AS_IMAGE_RESOURCE).
 class DataLibrary {
 public:
     explicit DataLibrary(const std::string& path);
     explicit operator bool() const { return static_cast<bool>(module_); }
+    HMODULE Module() const { return module_.get(); }
     // The bytes of a resource, or nothing when the library lacks it.
     std::optional<std::string> Resource(unsigned id, LPCSTR type) const;
 

@@ -286,3 +286,7 @@ bool StringBlockHasEntry(const std::string& block, unsigned index) {
     }
     return false;
 }
+
+bool IsWebAddress(const std::string& target) {
+    return target.compare(0, 4, "http") == 0 || target.compare(0, 4, "www.") == 0;
+}

@@ -65,6 +65,9 @@ bool LikelyMisspelling(const std::string& name, const std::string& closest, std:
 // resolved path outside discFolder (compared without case).
 bool LeavesDisc(const std::string& discFolder, const std::string& name, const std::string& resolved);
 
+// A page name the set-up opens as a web address rather than a file of the disc.
+bool IsWebAddress(const std::string& target);
+
 // Whether entry index (0 to 15) of a string-table block resource is present and not empty,
 // as LoadStringA finds it.
 bool StringBlockHasEntry(const std::string& block, unsigned index);

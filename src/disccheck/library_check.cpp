@@ -10,6 +10,7 @@
 #include "disccheck/disc_check.h"
 #include "disccheck/disc_files.h"
 #include "disccheck/disc_rules.h"
+#include "disccheck/screen_layout.h"
 #include "screens/dialog_template.h"
 #include "screens/skin_layout.h"
 
@@ -35,27 +36,7 @@ const ScreenNeeds kScreens[] = {
 };
 
 // A template text as the window shows it to the ANSI functions (GetWindowTextA).
-std::string Ansi(const std::string& utf8) {
-    if (utf8.empty()) return std::string();
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
-    int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &text[0], size, nullptr, nullptr);
-    return text;
-}
-
-bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
-
-bool Inside(const LayoutBox& box, int width, int height) {
-    return box.x >= 0 && box.y >= 0 && box.w > 0 && box.h > 0 && box.x + box.w <= width && box.y + box.h <= height;
-}
-
-std::string BoxText(const LayoutBox& box) {
-    return "(" + std::to_string(box.x) + ", " + std::to_string(box.y) + ", " + std::to_string(box.w) + " x " +
-           std::to_string(box.h) + ")";
-}
+std::string Ansi(const std::string& utf8) { return Recode(utf8, CP_UTF8, CP_ACP); }
 
 class LibraryChecker {
 public:
@@ -134,6 +115,7 @@ private:
             }
             return nullptr;
         };
+        std::vector<std::pair<std::string, LayoutBox>> placed;  // what, where
         for (unsigned id : screen.buttons) {
             const std::string button = what + " button " + std::to_string(id);
             const DialogControl* control = find(id);
@@ -143,12 +125,15 @@ private:
             }
             std::string text = Ansi(control->text.text);
             LayoutBox box;
-            if (!ParseLayoutText(text, box, IsLeadByte)) {
+            if (!ParseLayoutText(text, box, IsAnsiLeadByte)) {
                 Error(button, "layout text \"" + text + "\" does not parse: the button stays where the template puts it");
-            } else if (width && !Inside(box, width, height)) {
+                continue;
+            }
+            if (width && !BoxInside(box, width, height)) {
                 Error(button, "layout " + BoxText(box) + " lies outside its " + std::to_string(width) + " x " +
                                   std::to_string(height) + " background");
             }
+            placed.push_back({button, box});
         }
         for (unsigned id : screen.rectangleStatics) {
             const std::string statik = what + " control " + std::to_string(id);
@@ -159,9 +144,21 @@ private:
                 Error(statik, std::string("missing: nothing places the ") + screen.screen + "'s panel");
             } else if (!ParseRectangleText(text, box)) {
                 Error(statik, "rectangle text \"" + text + "\" does not parse: the panel keeps its template place");
-            } else if (width && !Inside(box, width, height)) {
-                Error(statik, "rectangle " + BoxText(box) + " lies outside its " + std::to_string(width) + " x " +
-                                  std::to_string(height) + " background");
+            } else {
+                if (width && !BoxInside(box, width, height)) {
+                    Error(statik, "rectangle " + BoxText(box) + " lies outside its " + std::to_string(width) + " x " +
+                                      std::to_string(height) + " background");
+                }
+                placed.push_back({statik, box});
+            }
+        }
+        // Buttons and panels over one another: a click where they meet reaches one of them.
+        for (std::size_t i = 0; i < placed.size(); ++i) {
+            for (std::size_t j = i + 1; j < placed.size(); ++j) {
+                if (!BoxesOverlap(placed[i].second, placed[j].second)) continue;
+                std::string other = placed[i].first.substr(what.size() + 1);  // "button 1008"
+                Error(placed[j].first, "rectangle " + BoxText(placed[j].second) + " overlaps " + other + " " +
+                                           BoxText(placed[i].second) + ": where they meet, a click reaches only the one on top");
             }
         }
         for (unsigned id : screen.otherControls) {

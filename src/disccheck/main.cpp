@@ -1,6 +1,8 @@
 // disccheck.exe [--json] DISC_FOLDER...: what the set-up on each disc shows each user and
-// what is wrong with it. Exit code 0 without errors, 1 with errors, 2 when a disc cannot be
-// read.
+// what is wrong with it. disccheck.exe [--json] --pictures OUT DISC_FOLDER: the same for one
+// disc, and its preview in OUT (index.html and pictures of every screen each user sees).
+// Exit code 0 without errors, 1 with errors, 2 when a disc cannot be read, the command line
+// is wrong or the preview cannot be written.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +11,7 @@
 
 #include "core/handles.h"
 #include "disccheck/disc_check.h"
+#include "disccheck/disc_preview.h"
 
 namespace {
 
@@ -21,19 +24,23 @@ void Write(FILE* stream, const std::string& text) {
 
 int main(int argc, char** argv) {
     bool json = false;
+    const char* pictures = nullptr;
     std::vector<const char*> folders;
     bool usage = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0 && !json && folders.empty()) {
             json = true;
+        } else if (std::strcmp(argv[i], "--pictures") == 0 && !pictures && folders.empty() && i + 1 < argc) {
+            pictures = argv[++i];
         } else if (argv[i][0] != '-') {
             folders.push_back(argv[i]);
         } else {
             usage = true;
         }
     }
-    if (usage || folders.empty()) {
-        Write(stderr, "usage: disccheck [--json] DISC_FOLDER [DISC_FOLDER...]\n");
+    if (usage || folders.empty() || (pictures && (folders.size() != 1 || !*pictures))) {
+        Write(stderr, "usage: disccheck [--json] DISC_FOLDER [DISC_FOLDER...]\n"
+                      "       disccheck [--json] --pictures OUT_FOLDER DISC_FOLDER\n");
         return 2;
     }
     ComScope com;  // the setup description is read through the XML component
@@ -50,6 +57,13 @@ int main(int argc, char** argv) {
         }
         reports.push_back(json ? report.Json() : report.Text());
         worst = std::max(worst, report.ExitCode());
+        std::string page;
+        if (pictures && !WritePreview(report, pictures, page, why)) {
+            Write(stderr, "disccheck: " + why + "\n");
+            worst = 2;
+        } else if (pictures) {
+            Write(stderr, "disccheck: preview in " + page + "\n");
+        }
     }
     // One disc gives one report (one JSON object); several give them in order (a JSON array).
     bool array = json && folders.size() > 1;

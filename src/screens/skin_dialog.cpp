@@ -77,6 +77,27 @@ INT_PTR SkinDialog::ShowModal(HWND owner) {
     return result;
 }
 
+HWND SkinDialog::CreateHidden(HWND owner) {
+    forPicture = true;
+    bound = false;
+    return CreateHiddenDialog(templateId, owner, DialogProcedure(), this, bound);
+}
+
+HWND CreateHiddenDialog(int templateId, HWND owner, DLGPROC procedure, void* object, const bool& bound) {
+    if (DWORD classes = ControlClassesOfTemplate(templateId)) InitCommonControlClasses(classes);
+    module::PushWindowObject(object);
+    HWND created = CreateDialogParamA(module::ResourceInstance(), MAKEINTRESOURCEA(templateId),
+                                      owner, procedure, 0);
+    if (!bound) module::TakeWindowObject();
+    try {
+        window_fault::RethrowKept();
+    } catch (...) {
+        if (created) DestroyWindow(created);
+        throw;
+    }
+    return created;
+}
+
 INT_PTR CALLBACK SkinDialog::StaticDialogProcedure(HWND target, UINT message, WPARAM wParam,
                                                    LPARAM lParam) {
     auto* object = reinterpret_cast<SkinDialog*>(GetWindowLongPtrA(target, DWLP_USER));

@@ -37,6 +37,11 @@ public:
     // Runs the dialog from the screen's template in the resource instance; returns the
     // value given to EndDialog, or -1 when the dialog cannot be created.
     INT_PTR ShowModal(HWND owner);
+    // Creates the screen hidden and modeless, for a picture of it (no template of the
+    // set-up has WS_VISIBLE), and sets forPicture, so that the screen starts nothing that
+    // would outlive the picture. Null when the dialog cannot be created; DestroyWindow
+    // ends it.
+    HWND CreateHidden(HWND owner);
     int TemplateId() const { return templateId; }
 
     // Set-up steps, in the order a screen's WM_INITDIALOG calls them.
@@ -65,6 +70,7 @@ public:
     std::vector<std::unique_ptr<SkinButton>> buttons;
     SkinBitmap background;
     HWND focusSink = nullptr;
+    bool forPicture = false;
 
 private:
     static INT_PTR CALLBACK StaticDialogProcedure(HWND window, UINT message, WPARAM wParam,
@@ -76,6 +82,12 @@ private:
     int templateId;
     bool bound = false;
 };
+
+// Creates a dialog of the resource instance modeless and hidden (no template of the set-up
+// has WS_VISIBLE), handing `object` to its first message as the screens' ShowModal does;
+// `bound` is the object's flag that its window procedure sets then. Null when the dialog
+// cannot be created; a handler's exception destroys the window and goes on from here.
+HWND CreateHiddenDialog(int templateId, HWND owner, DLGPROC procedure, void* object, const bool& bound);
 
 // Centres a window on `reference` (none: its parent or owner); an invisible, minimised
 // or missing reference means the work area. Children centre in their parent's client area.

@@ -16,10 +16,10 @@
 namespace {
 
 // A network path ("\\server\share\clip.avi") is used as it stands; anything else is
-// looked for in the program's folder.
-std::string ClipPath(const std::string& value) {
+// looked for in the folder given (the program's, unless told otherwise).
+std::string ClipPath(const std::string& value, const std::optional<std::string>& clipFolder) {
     if (value.compare(0, 2, "\\\\") == 0) return value;
-    std::optional<std::string> folder = ProgramFolder();
+    std::optional<std::string> folder = clipFolder ? clipFolder : ProgramFolder();
     return ResolvePath(folder ? *folder : std::string(), value);
 }
 
@@ -47,6 +47,12 @@ INT_PTR SplashDialog::ShowModal(HWND owner) {
     window = nullptr;
     window_fault::RethrowKept();  // a handler's exception, past the system's frames
     return result;
+}
+
+HWND SplashDialog::CreateHidden(HWND owner) {
+    forPicture = true;
+    bound = false;
+    return CreateHiddenDialog(IDD_SPLASH, owner, DialogProcedure(), this, bound);
 }
 
 INT_PTR CALLBACK SplashDialog::StaticDialogProcedure(HWND target, UINT message, WPARAM wParam,
@@ -110,7 +116,7 @@ bool SplashDialog::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRESU
 bool SplashDialog::OpenClipOf(const XmlNode* element) {
     const XmlAttribute* avi = element->FindAttribute("AVI");
     if (!avi) return false;
-    std::string path = ClipPath(avi->value);
+    std::string path = ClipPath(avi->value, clipFolder);
     clipOpen = SendDlgItemMessageA(window, IDC_SPLASH_CLIP, ACM_OPENA, 0,
                                    reinterpret_cast<LPARAM>(path.c_str())) != 0;
     return clipOpen;
@@ -133,7 +139,7 @@ LRESULT SplashDialog::OnInitDialog() {
         ShowStillPicture();
     CentreWindow(window, GetDesktopWindow());
     SetTimer(window, SPLASH_TIMER_ID, kDisplayMilliseconds, nullptr);
-    SetForegroundWindow(window);
+    if (!forPicture) SetForegroundWindow(window);
     return TRUE;
 }
 

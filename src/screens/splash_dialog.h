@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 #include "screens/skin_bitmap.h"
 
 class SetupDescription;
@@ -25,6 +28,9 @@ public:
 
     // 0 when the timer ended it, 2 on Escape, -1 when the dialog could not be made.
     INT_PTR ShowModal(HWND owner);
+    // Hidden and modeless, for a picture of the splash (forPicture: no foreground change).
+    // Null when the dialog cannot be created; DestroyWindow ends it.
+    HWND CreateHidden(HWND owner);
     // Opens the language element's clip, else the root element's; returns clipOpen.
     bool OpenClip();
 
@@ -33,6 +39,9 @@ public:
     XmlNode* rootNode;      // not owned
     XmlNode* selectedNode;  // not owned
     bool clipOpen = false;
+    // Where a clip's name is looked for; unset: the program's folder.
+    std::optional<std::string> clipFolder;
+    bool forPicture = false;
     SkinBitmap stillPicture;
     HWND window = nullptr;
 

@@ -89,18 +89,26 @@ bool ProgressDialog::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRE
 }
 
 LRESULT ProgressDialog::OnInitDialog() {
-    // The installer finds the screen through "ClientHandle" (window handles fit 32 bits).
-    services.WriteClientDword("ClientHandle",
-                              static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window)));
-    services.WriteClientDword("CancelPressed", kNoCancel);
+    // A picture of the screen (forPicture) only sets the screen up: no value for the
+    // installer, no foreground, no timer and no worker.
+    if (!forPicture) {
+        // The installer finds the screen through "ClientHandle" (window handles fit 32 bits).
+        services.WriteClientDword("ClientHandle",
+                                  static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window)));
+        services.WriteClientDword("CancelPressed", kNoCancel);
+    }
     LoadBackgroundFromTitle();
     SetTitleFromString(IDS_SETUP_TITLE);
     SetSmallIcon();
     SubclassButtons({IDCANCEL});
     SetButtonCursor({IDR_HAND_CURSOR});
-    SetForegroundWindow(window);
+    if (!forPicture) SetForegroundWindow(window);
     CentreInWorkArea();
     SetUpProgressBar();
+    if (forPicture) {
+        CreateFocusSink();
+        return FALSE;
+    }
     SetTimer(window, PROGRESS_TIMER_ID, kTimerPeriodMs, nullptr);
     if (!StartWorker()) {
         // Without a worker nothing would ever end the screen.

@@ -1,5 +1,6 @@
 // The disc check's rules over bytes and names: bitmap and clip headers, licence bytes,
-// error page keys, misspellings, paths off the disc, string tables and the JSON text.
+// error page keys, misspellings, paths off the disc, string tables and the JSON text; the
+// preview's layout faults, mnemonics, links and page.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,6 +8,8 @@
 
 #include "disccheck/disc_report.h"
 #include "disccheck/disc_rules.h"
+#include "disccheck/preview_page.h"
+#include "disccheck/screen_layout.h"
 
 namespace {
 
@@ -238,6 +241,108 @@ TEST(DiscReport, JsonAndTextCarryEveryFinding) {
     std::string text = report.Text();
     EXPECT_NE(text.find("[files] licence\\l\xE9.txt: missing"), std::string::npos) << text;
     EXPECT_NE(text.find("1 error(s), 1 warning(s)"), std::string::npos) << text;
+}
+
+TEST(PreviewLayout, RectanglesOutsideTheBitmapOrOverAnother) {
+    struct Case {
+        const char* kind;
+        unsigned id;
+        LayoutBox box;
+        const char* faults;
+    } cases[] = {
+        {"button", 1008, {149, 336, 108, 39}, ""},
+        {"button", 2, {257, 336, 108, 39}, ""},  // touches 1008's right edge only
+        {"button", 3, {366, 347, 108, 39}, ""},  // ends on the bitmap's corner
+        {"button", 4, {466, 0, 9, 10}, "lies outside the 474 x 386 bitmap; overlaps panel 203"},
+        {"panel", 203, {470, 5, 20, 2}, "lies outside the 474 x 386 bitmap; overlaps button 4"},
+        {"panel", 258, {10, 10, 0, 5}, "lies outside the 474 x 386 bitmap"},  // empty
+    };
+    ScreenLayout layout;
+    layout.width = 474;
+    layout.height = 386;
+    for (const Case& c : cases) {
+        LayoutItem item;
+        item.kind = c.kind;
+        item.id = c.id;
+        item.box = c.box;
+        layout.items.push_back(item);
+    }
+    MarkLayoutFaults(layout);
+    for (std::size_t i = 0; i < layout.items.size(); ++i) {
+        std::string faults;
+        for (const std::string& f : layout.items[i].faults) faults += (faults.empty() ? "" : "; ") + f;
+        EXPECT_EQ(faults, cases[i].faults) << layout.items[i].Label();
+    }
+}
+
+TEST(PreviewLayout, Mnemonics) {
+    auto lead81 = [](unsigned char c) { return c == 0x81; };
+    EXPECT_EQ(MnemonicOf("&Continuer"), "C");
+    EXPECT_EQ(MnemonicOf("E&xit"), "x");
+    EXPECT_EQ(MnemonicOf("Cancel"), "");
+    EXPECT_EQ(MnemonicOf("Fish && &Chips"), "C");
+    EXPECT_EQ(MnemonicOf("Tail&"), "");
+    EXPECT_EQ(MnemonicOf("\x81&X&Y", lead81), "Y");  // the first "&" is a trail byte
+    EXPECT_EQ(MnemonicOf("&\x81\x40", lead81), "\x81\x40");
+}
+
+TEST(PreviewPage, LinksFromThePageToTheDisc) {
+    struct Case {
+        const char* from;
+        const char* target;
+        const char* link;
+    } cases[] = {
+        {"Z:\\build\\preview", "Z:\\build\\win32\\disc\\pages\\fr\\a b.htm", "../win32/disc/pages/fr/a%20b.htm"},
+        {"Z:\\out", "z:\\OUT\\x.htm", "x.htm"},
+        {"C:\\out", "D:\\disc\\p#1.htm", "file:///D:/disc/p%231.htm"},
+        {"Z:\\out", "\\\\server\\share\\p.htm", "file://server/share/p.htm"},
+        {"", "set1-welcome.png", "set1-welcome.png"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RelativeLink(c.from, c.target), c.link) << c.target;
+}
+
+TEST(PreviewPage, SetsOfUsersTheirScreensAndTheReport) {
+    DiscReport report;
+    report.disc = "Z:\\disc";
+    report.users.push_back({"LANG_<X>", 0x0409, {{"section", "LANGUAGE LANG_ENGLISH"}}});
+    report.Add(Severity::Error, "libraries", "lang\\x.dll bitmap 236", "missing & \"gone\"");
+    PictureSet set;
+    set.anchor = "set1";
+    set.resources = "lang\\x.dll";
+    set.groups = {{"LANG_<X>", 0x0409, "LANGUAGE LANG_ENGLISH", {{"first visit", "pages\\a b.htm", "pages/a%20b.htm", true}}},
+                  {"all others", 0x0401, "LANGUAGE LANG_ENGLISH", {}}};
+    ScreenPicture welcome;
+    welcome.screen = "welcome";
+    welcome.file = "set1-welcome.png";
+    welcome.width = 479;
+    welcome.height = 410;
+    welcome.layoutFile = "set1-welcome-layout.png";
+    LayoutItem button;
+    button.kind = "button";
+    button.id = 2;
+    button.name = "E&xit";
+    button.mnemonic = "x";
+    button.tabPosition = 2;
+    button.box = {265, 336, 108, 39};
+    button.faults = {"overlaps button 1008"};
+    welcome.layout.items.push_back(button);
+    ScreenPicture licence;
+    licence.screen = "licence";
+    licence.reason = "bitmap 236 is missing in lang\\x.dll";
+    set.screens = {welcome, licence};
+    std::string page = PreviewPage(report, {set});
+    for (const char* part : {
+             "<h3>LANG_&lt;X&gt;, all others</h3>",
+             "<td class=\"group\">all others (0x0401)</td>",
+             "<a href=\"pages/a%20b.htm\">pages\\a b.htm</a> <span class=\"missing\">(missing)</span>",
+             "<img class=\"picture\" src=\"set1-welcome.png\" width=\"479\" height=\"410\"",
+             "<tr class=\"fault\"><td>button 2</td><td>E&amp;xit</td><td>Alt+x</td><td>2</td>"
+             "<td>(265, 336, 108 x 39)</td><td>overlaps button 1008</td></tr>",
+             "<p class=\"reason\">No picture: bitmap 236 is missing in lang\\x.dll</p>",
+             "missing &amp; &quot;gone&quot;",
+         }) {
+        EXPECT_NE(page.find(part), std::string::npos) << part << "\n" << page;
+    }
 }
 
 }  // namespace

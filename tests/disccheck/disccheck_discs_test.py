@@ -3,7 +3,8 @@
 message naming what is wrong, and a folder that cannot be read gives exit code 2.
 
 Broken discs come from one table: each row copies the sample disc (hard links) and breaks
-one thing. All rows are checked by one run of the program, in one prefix.
+one thing. All rows are checked by one run of the program, in one prefix. Rows with a
+picture check also get their preview (--pictures), one run each, and the check reads it.
 """
 import json
 import os
@@ -15,12 +16,16 @@ import tempfile
 
 import winetest
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from preview_reader import read_preview, set_of  # noqa: E402
+
 BUILD = winetest.build_dir()
 SAMPLE = os.path.join(BUILD, "disc")
 PROGRAM = os.path.join(BUILD, "disccheck.exe") if os.path.exists(os.path.join(BUILD, "disccheck.exe")) \
     else os.path.join(BUILD, "src", "disccheck", "disccheck.exe")
 
 RT_BITMAP, RT_DIALOG, RT_STRING, RT_GROUP_CURSOR, RT_GROUP_ICON = 2, 5, 6, 12, 14
+CLIENT_KEY = r"HKEY_LOCAL_MACHINE\Software\VORDA\OrvalisToolKit\ClientInstall"
 
 
 # -- ways to break a copy -----------------------------------------------------------------
@@ -136,10 +141,81 @@ def first_vids_compression(mjpg):
     return how
 
 
+# -- what a preview must show -------------------------------------------------------------
+RED = (255, 0, 0)
+FRENCH = "LANG_FRENCH / SUBLANG_FRENCH_CANADIAN"
+
+
+def image(path):
+    from PIL import Image
+    return Image.open(path).convert("RGB")
+
+
+def frame_is_red(screen, control):
+    """The control's rectangle in the layout picture: its left and bottom edges all red,
+    wherever they lie (labels are drawn inside rectangles, from their top-left corner)."""
+    item = [i for i in screen["items"] if i["control"] == control][0]
+    x, y, w, h = item["box"]
+    left, top = screen["client"][0] + x, screen["client"][1] + y
+    picture = image(screen["layout"])
+    edge = [(left + i, top + h - 1) for i in range(w)] + [(left, top + i) for i in range(h)]
+    return all(picture.getpixel(p) == RED for p in edge)
+
+
+def layout_faults(screen_name, faults):
+    """In the French welcome's layout each control listed with its fault and drawn red, the
+    others not."""
+    def check(sets, folder):
+        screen = set_of(sets, FRENCH)["screens"][screen_name]
+        for item in screen["items"]:
+            expected = faults.get(item["control"])
+            if expected:
+                assert expected in item["faults"], (item, expected)
+                assert frame_is_red(screen, item["control"]), f"{item['control']} not drawn red"
+            else:
+                assert not item["faults"] and not frame_is_red(screen, item["control"]), item
+        assert set(faults) <= {i["control"] for i in screen["items"]}, screen["items"]
+    return check
+
+
+def no_picture(screen_name, reason, files):
+    """The French screen is an entry without a picture, with the reason; the other screens
+    have pictures in files of that kind."""
+    def check(sets, folder):
+        screens = set_of(sets, FRENCH)["screens"]
+        assert screens[screen_name]["picture"] is None and reason in (screens[screen_name]["reason"] or ""), \
+            screens[screen_name]
+        for name, screen in screens.items():
+            if name == screen_name:
+                continue
+            assert screen["picture"] and screen["picture"].endswith(files), (name, screen)
+            assert image(screen["picture"]).size[0] > 300, name  # the file reads as a picture
+    return check
+
+
+def licence_shows_bom(sets, folder):
+    """Two English sets now, the same but for the licence: their licence pictures differ in
+    the licence text's first line, and nowhere else."""
+    marked = set_of(sets, "LANG_ENGLISH / SUBLANG_ENGLISH_US")["screens"]
+    plain = set_of(sets, "LANG_ENGLISH / other sub-languages")["screens"]
+    assert marked is not plain
+    assert image(marked["welcome"]["picture"]).tobytes() == image(plain["welcome"]["picture"]).tobytes()
+    from PIL import ImageChops
+    changed = ImageChops.difference(image(marked["licence"]["picture"]), image(plain["licence"]["picture"])).getbbox()
+    panel = [i for i in plain["licence"]["items"] if i["control"] == "panel 203"][0]["box"]
+    x, y = plain["licence"]["picture_client"][0] + panel[0], plain["licence"]["picture_client"][1] + panel[1]
+    assert changed, "the byte-order mark changes nothing in the picture"
+    # From the first line on, within the text panel.
+    assert x <= changed[0] and changed[2] <= x + panel[2] and y <= changed[1] < y + 16 and changed[3] <= y + panel[3], \
+        (changed, panel, x, y)
+
+
 FR_DLL = "lang/ortk_fr.dll"
 ENGLISH_SECTION = re.compile(rb"<LANGUAGE KEY=\"LANG_ENGLISH\".*?</LANGUAGE>", re.S)
 
-# name, how the copy is broken, texts the report must show (each names the file or key)
+# name, how the copy is broken, texts the report must show (each names the file or key)[, what
+# its preview must show, how Wine runs the preview]
+NO_IMAGING = {"WINEDLLOVERRIDES": winetest.WINE_ENV["WINEDLLOVERRIDES"] + ";windowscodecs=d"}
 BROKEN = [
     ("no_english_section", change_bytes("cd_client.qxml", lambda d: ENGLISH_SECTION.sub(b"", d)),
      ["all others: no section"]),
@@ -154,12 +230,19 @@ BROKEN = [
     ("template_missing", renumber(FR_DLL, RT_DIALOG, 104, 105), ["lang\\ortk_fr.dll template 104: missing"]),
     ("template_title", patch_resource(FR_DLL, RT_DIALOG, 104, lambda b: b.replace(utf16("236"), utf16("237"), 1)),
      ["template 104: title \"237\" names bitmap 237"]),
-    ("bitmap_missing", renumber(FR_DLL, RT_BITMAP, 236, 237), ["lang\\ortk_fr.dll bitmap 236: missing"]),
+    # Previewed without the imaging component too: BMP pictures.
+    ("bitmap_missing", renumber(FR_DLL, RT_BITMAP, 236, 237), ["lang\\ortk_fr.dll bitmap 236: missing"],
+     no_picture("licence", "bitmap 236 is missing in lang\\ortk_fr.dll", ".bmp"), NO_IMAGING),
     ("bitmap_size", patch_resource(FR_DLL, RT_BITMAP, 247, lambda b: b[:4] + struct.pack("<i", 470) + b[8:]),
      ["bitmap 247: 470 x 386, but the welcome screen is drawn for 474 x 386"]),
     ("button_outside", patch_resource(FR_DLL, RT_DIALOG, 112,
                                       lambda b: b.replace(utf16("[149,336,108,39]"), utf16("[149,336,408,39]"), 1)),
-     ["template 112 button 1008: layout (149, 336, 408 x 39) lies outside"]),
+     ["template 112 button 1008: layout (149, 336, 408 x 39) lies outside"],
+     layout_faults("welcome", {"button 1008": "lies outside the 474 x 386 bitmap", "button 2": "overlaps button 1008"})),
+    ("buttons_overlap", patch_resource(FR_DLL, RT_DIALOG, 112,
+                                       lambda b: b.replace(utf16("[265,336,108,39]"), utf16("[200,336,108,39]"), 1)),
+     ["template 112 button 2: rectangle (200, 336, 108 x 39) overlaps button 1008 (149, 336, 108 x 39)"],
+     layout_faults("welcome", {"button 1008": "overlaps button 2", "button 2": "overlaps button 1008"})),
     ("licence_panel_text", patch_resource(FR_DLL, RT_DIALOG, 104,
                                           lambda b: b.replace(utf16("75, 136, 368, 183"), utf16("75; 136; 368, 183"), 1)),
      ["template 104 control 260: rectangle text \"75; 136; 368, 183\" does not parse"]),
@@ -171,6 +254,12 @@ BROKEN = [
      ["licence\\license_en.txt: ", "cuts the rest"]),
     ("licence_byte_order_mark", change_bytes("licence/license_en.txt", lambda d: b"\xEF\xBB\xBF" + d),
      ["licence\\license_en.txt: begins with a UTF-8 byte-order mark"]),
+    ("licence_byte_order_mark_for_one_group", lambda disc: (
+        rewrite(disc, "licence/license_us.txt", b"\xEF\xBB\xBF" + read(disc, "licence/license_en.txt")),
+        description('<SUBLANGUAGE KEY="SUBLANG_ENGLISH_US" RESOURCEDLL="lang\\ortk_en.dll"/>',
+                    '<SUBLANGUAGE KEY="SUBLANG_ENGLISH_US" RESOURCEDLL="lang\\ortk_en.dll" '
+                    'LICENSE="licence\\license_us.txt"/>')(disc)),
+     ["licence\\license_us.txt: begins with a UTF-8 byte-order mark"], licence_shows_bom),
     ("licence_nul", change_bytes("licence/license_en.txt", lambda d: d[:10] + b"\0" + d[10:]),
      ["licence\\license_en.txt: NUL byte at offset 10"]),
     ("licence_utf8", change_bytes("licence/license_fr.txt", lambda d: d.decode("cp1252").encode("utf-8")),
@@ -211,11 +300,12 @@ def main():
     results = winetest.Results("disccheck_discs")
     work = tempfile.mkdtemp(prefix="disccheck-", dir=BUILD)
     try:
-        with winetest.Prefix() as prefix:
-            def check(*args):
+        # Wine makes no window without a display, not even a hidden one: the previews need it.
+        with winetest.Display() as display, winetest.Prefix(display=display) as prefix:
+            def check(*args, env=None):
                 """Runs the program on folders (and options, passed as they are)."""
                 line = [a if a.startswith("--") else winetest.to_windows_path(a) for a in args]
-                done = prefix.run([PROGRAM] + line, timeout=240)
+                done = prefix.run([PROGRAM] + line, timeout=240, env=env)
                 # The console program writes Windows line ends.
                 return (done.returncode, done.stdout.decode("cp1252").replace("\r\n", "\n"),
                         done.stderr.decode("cp1252", "replace").replace("\r\n", "\n"))
@@ -235,7 +325,7 @@ def main():
             # Every broken copy is made first, then checked in one run of the program: the
             # reports come in the order of the folders, each opening with "Disc <folder>".
             folders, failures = [], {}
-            for name, how, expected in BROKEN:
+            for name, how, expected, *_ in BROKEN:
                 disc = os.path.join(work, name)
                 try:
                     shutil.copytree(SAMPLE, disc, copy_function=os.link, symlinks=True)
@@ -248,7 +338,8 @@ def main():
             for report in re.split(r"\n(?=Disc )", "\n" + out)[1:]:
                 folder = report.split("\n", 1)[0][len("Disc "):]
                 reports[folder.rsplit("\\", 1)[-1]] = report
-            for name, how, expected in BROKEN:
+            previews = os.path.join(work, "previews")
+            for name, how, expected, *preview in BROKEN:
                 with results.case("broken_" + name):
                     assert name not in failures, failures.get(name)
                     report = reports.get(name, "")
@@ -256,6 +347,25 @@ def main():
                     errors = report.split("\nErrors\n", 1)[-1].split("\nWarnings\n", 1)[0]
                     for part in expected:
                         assert part in errors, f"{part!r} not among the errors:\n{report}"
+                    if preview:
+                        # The first preview makes its folder and the one above; later ones
+                        # find a file of someone else's in theirs, which stays.
+                        folder, stray = os.path.join(previews, name), os.path.isdir(previews)
+                        if stray:
+                            os.makedirs(folder)
+                            with open(os.path.join(folder, "notes.txt"), "w") as f:
+                                f.write("mine")
+                        code_p, _, err_p = check("--pictures", folder, os.path.join(work, name),
+                                                 env=preview[1] if len(preview) > 1 else None)
+                        assert code_p == 1, (code_p, err_p)
+                        preview[0](read_preview(folder), folder)
+                        if stray:
+                            with open(os.path.join(folder, "notes.txt")) as f:
+                                assert f.read() == "mine"
+            with results.case("previews_write_nothing_to_the_registry"):
+                assert os.path.isdir(previews)
+                assert prefix.reg_query(CLIENT_KEY, "ClientHandle") is None
+                assert prefix.reg_query(CLIENT_KEY, "CancelPressed") is None
             with results.case("broken_discs_exit_1"):
                 assert code == 1, f"exit {code}\n{err}"
                 code, out, err = check(folders[0])
@@ -275,6 +385,11 @@ def main():
                     assert why in err, (why, err)
                 assert out.count("Disc ") == 1, out  # the readable disc is still reported
                 code, out, err = check(SAMPLE, "--verbose")
+                assert code == 2 and "usage" in err, (code, err)
+                # A preview whose folder cannot be made: the report still comes, the exit code is 2.
+                code, out, err = check("--pictures", os.path.join(not_xml, "cd_client.qxml", "out"), SAMPLE)
+                assert code == 2 and "the folder cannot be made" in err and "Disc " in out, (code, err)
+                code, out, err = check("--pictures", os.path.join(work, "out"), SAMPLE, empty)
                 assert code == 2 and "usage" in err, (code, err)
     finally:
         shutil.rmtree(work, ignore_errors=True)

@@ -1,15 +1,18 @@
 #!/usr/bin/python3
 """The road of one run for a French user on a machine without the kit, then a second run
 on the same machine."""
+import glob
 import os
 import re
 import shutil
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "disccheck"))
 import winetest  # noqa: E402
-from e2e_support import (KIT_FOLDER, PROGRAM_FILES, CLIENT_KEY, PRODUCT_KEY, SAMPLE_PACKAGE_KEY, SetupRun,  # noqa: E402
-                         check, check_equal, go_through)
+from e2e_support import (KIT_FOLDER, PROGRAM_FILES, CLIENT_KEY, PRODUCT_KEY, SAMPLE_PACKAGE_KEY, BIG_SCREEN,  # noqa: E402
+                         SetupRun, check, check_equal, go_through, screenshot_dir)
+from preview_reader import read_preview, set_of  # noqa: E402
 
 NAVIGATOR = r"HKEY_LOCAL_MACHINE\Software\Netscape\Netscape Navigator"
 PLUGINS_45 = r"C:\Program Files\Netscape\Communicator\Program\Plugins"
@@ -96,6 +99,58 @@ def french_road_then_second_run():
         added = second_log[len(first_log):]
         check(START_LINE.match(added), "new section does not start with an empty line:\n" + added)
         check(added.count("CD : DEBUG START") >= 1 and added.endswith("\r\n"), "no new section")
+
+        # The sample disc's preview once, in the mode the disc check's own tests run in.
+        if winetest.wine_mode() != "win32" or not winetest.can_run_wow64():
+            preview_shows_this_run(run)
+
+
+SCREENS = ["splash", "welcome", "licence", "progress", "stop question"]
+
+
+def preview_shows_this_run(run):
+    """disccheck --pictures on the sample disc: every user group gets its screens, German
+    users the English ones, and the French welcome picture is, over its client area, the
+    welcome screen this run showed (the screen's own code drew both)."""
+    out = os.path.join(run.prefix.root, "preview")
+    program = os.path.join(winetest.build_dir(), "src", "disccheck", "disccheck.exe")
+    # On this run's display: the second run's, which the prefix was given last, is gone, and
+    # the prefix's system processes start again for this call.
+    run.prefix.display = run.display
+    done = run.prefix.run([program, "--pictures", winetest.to_windows_path(out), winetest.to_windows_path(run.disc)],
+                          timeout=60)
+    check_equal(done.returncode, 0, "preview exit code: " + done.stderr.decode("cp1252", "replace"))
+    sets = read_preview(out)
+    groups = sorted(g for s in sets for g in s["groups"])
+    check_equal(groups, sorted(["LANG_ENGLISH / SUBLANG_ENGLISH_US", "LANG_ENGLISH / other sub-languages",
+                                "LANG_FRENCH / SUBLANG_FRENCH_CANADIAN", "LANG_FRENCH / other sub-languages",
+                                "LANG_GERMAN", "all others"]), "groups of the preview")
+    for shown in sets:
+        for name in SCREENS:
+            screen = shown["screens"].get(name)
+            check(screen and screen["picture"] and screen["layout"],
+                  f"{name} of {shown['groups']}: {screen and screen['reason']}")
+    english = set_of(sets, "LANG_ENGLISH / SUBLANG_ENGLISH_US")
+    check(set_of(sets, "LANG_GERMAN") is english, "German users do not share the English pictures")
+    french = set_of(sets, "LANG_FRENCH / other sub-languages")
+    check(set_of(sets, "LANG_FRENCH / SUBLANG_FRENCH_CANADIAN") is french and french is not english,
+          "French sets: " + str([s["groups"] for s in sets]))
+
+    from PIL import Image
+    window = [w for kind, w in run.screens if kind == "welcome"][0]
+    x, y, width, height = run.places[window]
+    shot = sorted(glob.glob(os.path.join(screenshot_dir(run.name), "*-welcome.png")))[0]
+    picture = Image.open(french["screens"]["welcome"]["picture"]).convert("RGB")
+    check_equal(picture.size, (width, height), "welcome picture against the welcome window")
+    # The client area is one pixel smaller than the bitmap each way; on the screen it lies
+    # within Wine's frame as winetest.client_origin finds it.
+    client_w, client_h = BIG_SCREEN[0] - 1, BIG_SCREEN[1] - 1
+    border = (width - client_w) // 2
+    left, top = x + border, y + height - client_h - border
+    on_screen = Image.open(shot).convert("RGB").crop((left, top, left + client_w, top + client_h))
+    left, top = french["screens"]["welcome"]["picture_client"]
+    drawn = picture.crop((left, top, left + client_w, top + client_h))
+    check(on_screen.tobytes() == drawn.tobytes(), "the French welcome picture differs from the run's welcome screen")
 
 
 def main():

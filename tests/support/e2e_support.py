@@ -188,6 +188,7 @@ class SetupRun:
         self.proc = None
         self.seen = set()
         self.screens = []       # (kind, window id) in the order they appeared
+        self.places = {}        # window id -> (x, y, width, height) on the display when it appeared
         self.shots = 0
         self.disc = disc_dir()
         self.registry_script = []
@@ -339,6 +340,7 @@ class SetupRun:
                 if size[0] <= w <= size[0] + 20 and size[1] <= h <= size[1] + 40:
                     self.seen.add(window)
                     self.screens.append((kind, window))
+                    self.places[window] = (x, y, w, h)
                     time.sleep(0.8)  # let it paint before anyone looks at it
                     return window
             if not self.running():
