@@ -5,9 +5,7 @@
 
 #include "core/module_state.h"
 #include "core/text_value.h"
-#include "screens/common_controls.h"
 #include "screens/skin_layout.h"
-#include "screens/window_fault.h"
 
 namespace {
 
@@ -40,10 +38,6 @@ SkinDialog::SkinDialog(int templateId) : templateId(templateId) {}
 
 SkinDialog::~SkinDialog() = default;
 
-DLGPROC SkinDialog::DialogProcedure() const { return &SkinDialog::StaticDialogProcedure; }
-
-void SkinDialog::OnFinalMessage(HWND) {}
-
 LRESULT SkinDialog::SendToItem(int id, UINT message, WPARAM wParam, LPARAM lParam) {
     return SendDlgItemMessageA(window, id, message, wParam, lParam);
 }
@@ -61,42 +55,12 @@ HBRUSH SkinDialog::DefaultControlColors(HDC dc) {
     return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 }
 
-INT_PTR SkinDialog::ShowModal(HWND owner) {
-    if (DWORD classes = ControlClassesOfTemplate(templateId)) InitCommonControlClasses(classes);
-    bound = false;
-    module::PushWindowObject(this);
-    INT_PTR result = DialogBoxParamA(module::ResourceInstance(), MAKEINTRESOURCEA(templateId),
-                                     owner, DialogProcedure(), 0);
-    // A dialog that was never created never took its entry: take it back so that the
-    // next window of this thread is not bound to this object.
-    if (!bound) module::TakeWindowObject();
-    window = nullptr;
-    // A handler's exception ended the screen; it goes on from here, outside the system's
-    // frames, to whoever runs the screen.
-    window_fault::RethrowKept();
-    return result;
-}
+INT_PTR SkinDialog::ShowModal(HWND owner) { return RunDialog(templateId, owner); }
 
-INT_PTR CALLBACK SkinDialog::StaticDialogProcedure(HWND target, UINT message, WPARAM wParam,
-                                                   LPARAM lParam) {
-    auto* object = reinterpret_cast<SkinDialog*>(GetWindowLongPtrA(target, DWLP_USER));
-    if (!object) {
-        object = static_cast<SkinDialog*>(module::TakeWindowObject());
-        if (!object) return FALSE;
-        object->window = target;
-        object->bound = true;
-        SetWindowLongPtrA(target, DWLP_USER, reinterpret_cast<LONG_PTR>(object));
-    }
-    return window_fault::Guard<INT_PTR>(target, FALSE, [&] {
-        INT_PTR answer = object->Route(message, wParam, lParam);
-        if (message == WM_NCDESTROY) {
-            SetWindowLongPtrA(target, DWLP_USER, 0);
-            object->window = nullptr;
-            object->focusSink = nullptr;  // went with the dialog
-            object->OnFinalMessage(target);
-        }
-        return answer;
-    });
+LRESULT SkinDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    INT_PTR answer = Route(message, wParam, lParam);
+    if (message == WM_NCDESTROY) focusSink = nullptr;  // went with the dialog
+    return answer;
 }
 
 INT_PTR SkinDialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
