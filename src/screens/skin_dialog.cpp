@@ -18,6 +18,15 @@ RECT WorkArea() {
     return work;
 }
 
+// Moves target so that it is centred on `centre`, kept inside `work`.
+void PlaceCentred(HWND target, const RECT& centre, const RECT& work) {
+    RECT own = {};
+    GetWindowRect(target, &own);
+    PixelPoint at = CentredPosition(ToPixelRect(centre), own.right - own.left,
+                                    own.bottom - own.top, ToPixelRect(work));
+    SetWindowPos(target, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Messages whose dialog-procedure answer is the value itself, not DWL_MSGRESULT.
 bool ReturnsResultDirectly(UINT message) {
     switch (message) {
@@ -157,8 +166,6 @@ void CentreWindow(HWND target, HWND reference) {
     if (!reference) reference = child ? GetParent(target) : GetWindow(target, GW_OWNER);
     RECT work = WorkArea();
     RECT centre = work;
-    RECT own = {};
-    GetWindowRect(target, &own);
     if (child && reference) {
         // A child moves in its parent's client coordinates.
         GetClientRect(reference, &work);
@@ -166,9 +173,12 @@ void CentreWindow(HWND target, HWND reference) {
     } else if (reference && IsWindowVisible(reference) && !IsIconic(reference)) {
         GetWindowRect(reference, &centre);
     }
-    PixelPoint at = CentredPosition(ToPixelRect(centre), own.right - own.left,
-                                    own.bottom - own.top, ToPixelRect(work));
-    SetWindowPos(target, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceCentred(target, centre, work);
+}
+
+void CentreInWorkArea(HWND target) {
+    RECT work = WorkArea();
+    PlaceCentred(target, work, work);
 }
 
 bool SkinDialog::SetTitleFromString(UINT id) {

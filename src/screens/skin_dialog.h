@@ -74,3 +74,5 @@ private:
 // Centres a window on `reference` (none: its parent or owner); an invisible, minimised
 // or missing reference means the work area. Children centre in their parent's client area.
 void CentreWindow(HWND window, HWND reference);
+// Centres a window in the work area, whatever its owner.
+void CentreInWorkArea(HWND window);

@@ -99,7 +99,7 @@ LRESULT ProgressDialog::OnInitDialog() {
     SubclassButtons({IDCANCEL});
     SetButtonCursor({IDR_HAND_CURSOR});
     SetForegroundWindow(window);
-    CentreInWorkArea();
+    CentreInWorkArea(window);
     SetUpProgressBar();
     SetTimer(window, PROGRESS_TIMER_ID, kTimerPeriodMs, nullptr);
     if (!StartWorker()) {
@@ -123,18 +123,6 @@ void ProgressDialog::SetUpProgressBar() {
     SendMessageA(bar, PBM_SETBARCOLOR, 0, kBarColor);
     SendMessageA(bar, PBM_SETBKCOLOR, 0, kBarBackground);
     PlaceControlFromStatic(IDC_PROGRESS_BAR, IDC_PROGRESS_RECT);
-}
-
-void ProgressDialog::CentreInWorkArea() {
-    RECT area, own;
-    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0) || !GetWindowRect(window, &own))
-        return;
-    int width = own.right - own.left, height = own.bottom - own.top;
-    int left = (area.left + area.right) / 2 - width / 2;
-    int top = (area.top + area.bottom) / 2 - height / 2;
-    if (left < area.left) left = area.left;
-    if (top < area.top) top = area.top;
-    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool ProgressDialog::StartWorker() {

@@ -61,7 +61,6 @@ private:
     void OnEnd(int result);
 
     void SetUpProgressBar();
-    void CentreInWorkArea();
     bool StartWorker();
     static DWORD WINAPI WorkerMain(LPVOID screen);
 
