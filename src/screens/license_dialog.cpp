@@ -6,7 +6,6 @@
 #include "core/result_codes.h"
 #include "core/text_value.h"
 #include "description/setup_description.h"
-#include "screens/confirm_exit_dialog.h"
 #include "screens/screen_ids.h"
 
 namespace {
@@ -68,11 +67,4 @@ bool LicenseDialog::OnLicenseTextMessage(UINT message, LRESULT& result) {
     if (message != EM_SETSEL) return false;
     result = 0;
     return true;
-}
-
-void LicenseDialog::OnCommand(int id) {
-    if (id == IDC_PROCEED)
-        EndScreen(IDC_PROCEED);
-    else if (id == IDCANCEL && UserConfirmsExit(window))
-        EndScreen(IDCANCEL);
 }

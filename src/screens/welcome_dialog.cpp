@@ -1,7 +1,6 @@
 #include "screens/welcome_dialog.h"
 
 #include "core/result_codes.h"
-#include "screens/confirm_exit_dialog.h"
 #include "screens/screen_ids.h"
 
 WelcomeDialog::WelcomeDialog() : SkinScreen(IDD_WELCOME) {}
@@ -14,11 +13,4 @@ LRESULT WelcomeDialog::OnInitDialog() {
     SetButtonCursor({IDR_HAND_CURSOR});
     CreateFocusSink();
     return FALSE;
-}
-
-void WelcomeDialog::OnCommand(int id) {
-    if (id == IDC_PROCEED)
-        EndScreen(IDC_PROCEED);
-    else if (id == IDCANCEL && UserConfirmsExit(window))
-        EndScreen(IDCANCEL);
 }
