@@ -65,9 +65,13 @@ struct GdiObjectTraits {
     static G Invalid() { return nullptr; }
     static void Close(G h) { DeleteObject(h); }
 };
+// A cursor may not be destroyed while it is the current one: the arrow takes its place.
 struct CursorTraits {
     static HCURSOR Invalid() { return nullptr; }
-    static void Close(HCURSOR h) { DestroyCursor(h); }
+    static void Close(HCURSOR h) {
+        if (GetCursor() == h) SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+        DestroyCursor(h);
+    }
 };
 struct MemoryDcTraits {
     static HDC Invalid() { return nullptr; }
