@@ -77,6 +77,10 @@ struct MemoryDcTraits {
     static HDC Invalid() { return nullptr; }
     static void Close(HDC h) { DeleteDC(h); }
 };
+struct BstrTraits {
+    static BSTR Invalid() { return nullptr; }
+    static void Close(BSTR text) { SysFreeString(text); }
+};
 
 using UniqueHandle = UniqueResource<HANDLE, KernelHandleTraits>;
 using UniqueFile = UniqueResource<HANDLE, FileHandleTraits>;
@@ -89,6 +93,7 @@ using UniqueBrush = UniqueResource<HBRUSH, GdiObjectTraits<HBRUSH>>;
 using UniqueFont = UniqueResource<HFONT, GdiObjectTraits<HFONT>>;
 using UniqueCursor = UniqueResource<HCURSOR, CursorTraits>;
 using UniqueMemoryDc = UniqueResource<HDC, MemoryDcTraits>;
+using UniqueBstr = UniqueResource<BSTR, BstrTraits>;  // a component string
 
 // A library of the system folder, loaded by full path so that a disc or download folder
 // cannot supply its own copy; empty when the folder or the library cannot be had.
