@@ -178,3 +178,30 @@ public:
 private:
     HRESULT hr_;
 };
+
+// A critical section for the life of its owner: a process-wide lock is a function-local
+// static, made once even when threads race to it.
+class CriticalSection {
+public:
+    CriticalSection() { InitializeCriticalSection(&section_); }
+    ~CriticalSection() { DeleteCriticalSection(&section_); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    void Enter() { EnterCriticalSection(&section_); }
+    void Leave() { LeaveCriticalSection(&section_); }
+
+private:
+    CRITICAL_SECTION section_;
+};
+
+// Holds a critical section from construction to scope exit.
+class CriticalSectionLock {
+public:
+    explicit CriticalSectionLock(CriticalSection& section) : section_(section) { section_.Enter(); }
+    ~CriticalSectionLock() { section_.Leave(); }
+    CriticalSectionLock(const CriticalSectionLock&) = delete;
+    CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
+
+private:
+    CriticalSection& section_;
+};
