@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "core/handles.h"
 #include "registry/setup_services.h"
 
 namespace {
@@ -52,16 +53,20 @@ bool TemporaryFolder(std::string& folder) {
 
 }  // namespace
 
+struct DiagnosticLog::OpenFile {
+    UniqueFile handle;
+};
+
 DiagnosticLog::DiagnosticLog() {
     std::uint32_t debug = 0;
     if (!ReadClientDwordValue("DEBUG", debug)) return;  // any REG_DWORD turns the log on
     std::string folder;
     if (!TemporaryFolder(folder)) return;
     JoinPath(filePath_, folder, kLogFileName, '\\', kPathTrimSet);
-    HANDLE file = CreateFileA(filePath_.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    fileHandle_ = file;
+    UniqueFile file(CreateFileA(filePath_.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return;
+    file_.reset(new OpenFile{std::move(file)});
     SYSTEMTIME now;
     GetLocalTime(&now);
     // A failed start line is ignored like every other failed log write.
@@ -75,8 +80,6 @@ DiagnosticLog::~DiagnosticLog() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     AppendText(FormatLogEndLine(lineBuffer_, now.wMonth, now.wDay, now.wYear, now.wHour, now.wMinute));
-    CloseHandle(static_cast<HANDLE>(fileHandle_));
-    fileHandle_ = nullptr;
 }
 
 bool DiagnosticLog::WriteLogLine(const char* message) {
@@ -85,7 +88,7 @@ bool DiagnosticLog::WriteLogLine(const char* message) {
 }
 
 bool DiagnosticLog::AppendText(const std::string& text) {
-    HANDLE file = static_cast<HANDLE>(fileHandle_);
+    HANDLE file = file_ ? file_->handle.get() : INVALID_HANDLE_VALUE;
     AppendLock& lock = TheAppendLock();
     lock.Enter();
     SetFilePointer(file, 0, nullptr, FILE_END);
