@@ -17,19 +17,8 @@ constexpr DWORD kTempPathBufferSize = 260;
 // Seek and write are two calls: two sections writing at the same moment from different
 // threads could both seek to the same end and overwrite each other's line. One lock for
 // every section of the process makes the pair indivisible.
-class AppendLock {
-public:
-    AppendLock() { InitializeCriticalSection(&section_); }
-    ~AppendLock() { DeleteCriticalSection(&section_); }
-    void Enter() { EnterCriticalSection(&section_); }
-    void Leave() { LeaveCriticalSection(&section_); }
-
-private:
-    CRITICAL_SECTION section_;
-};
-
-AppendLock& TheAppendLock() {
-    static AppendLock lock;
+CriticalSection& TheAppendLock() {
+    static CriticalSection lock;
     return lock;
 }
 
@@ -89,11 +78,9 @@ bool DiagnosticLog::WriteLogLine(const char* message) {
 
 bool DiagnosticLog::AppendText(const std::string& text) {
     HANDLE file = file_ ? file_->handle.get() : INVALID_HANDLE_VALUE;
-    AppendLock& lock = TheAppendLock();
-    lock.Enter();
+    CriticalSectionLock hold(TheAppendLock());
     SetFilePointer(file, 0, nullptr, FILE_END);
     DWORD written = 0;
     BOOL result = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    lock.Leave();
     return result != FALSE;
 }
