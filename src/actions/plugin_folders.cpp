@@ -54,9 +54,7 @@ bool RecordedFolderReader::NextRecordedFolder(std::string& folder) {
     if (RegQueryValueExA(client.get(), name.c_str(), nullptr, nullptr,
                          reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
         return false;
-    std::size_t length = 0;
-    while (length < size && data[length] != '\0') ++length;
-    folder.assign(data, length);
+    folder = TextBeforeNul(data, size);
     return true;
 }
 

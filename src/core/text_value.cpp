@@ -164,3 +164,9 @@ const char* FindSwitchChar(const char* text, const char* set) {
     }
     return nullptr;
 }
+
+std::string TextBeforeNul(const char* data, std::size_t size) {
+    std::size_t length = 0;
+    while (length < size && data[length] != '\0') ++length;
+    return std::string(data, length);
+}

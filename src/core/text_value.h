@@ -65,3 +65,7 @@ std::optional<std::string> LoadResourceText(unsigned id, TextValue& out);
 
 // Position just after the first character of text that is in set, or null.
 const char* FindSwitchChar(const char* text, const char* set);
+
+// Stored text up to its first NUL, never past size bytes: registry strings and fixed
+// buffers need not end in one.
+std::string TextBeforeNul(const char* data, std::size_t size);

@@ -324,7 +324,7 @@ void DiscChecker::CheckLicence(const std::string& name, std::uint16_t langId, co
     unsigned codePage = static_cast<unsigned>(atoi(codePageText));
     if (codePage == 0) codePage = 1252;
     std::string shown = bytes->substr(0, std::min(bytes->size(), kLicenceLimit));
-    shown = shown.substr(0, shown.find('\0'));
+    shown = TextBeforeNul(shown.data(), shown.size());
     std::string where = " (code page " + std::to_string(codePage) + ", " + user + ")";
     if (codePage == 1252) {
         std::size_t at = FirstUndefinedIn1252(shown);

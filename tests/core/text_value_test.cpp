@@ -130,6 +130,12 @@ TEST(FindSwitchChar, FindsTheFirstCharacterOfTheSet) {
     EXPECT_EQ(FindSwitchChar("", "-/"), nullptr);
 }
 
+TEST(TextBeforeNul, EndsAtTheFirstNulOrAtTheSize) {
+    EXPECT_EQ(TextBeforeNul("C:\\Kit\0old", 11), "C:\\Kit");
+    EXPECT_EQ(TextBeforeNul("C:\\Kit", 3), "C:\\") << "stored text need not end in a NUL";
+    EXPECT_EQ(TextBeforeNul("", 0), "");
+}
+
 TEST(AssignWideText, ConvertsAndTreatsNullAsEmpty) {
     TextValue t("x");
     AssignWideText(t, L"LANG_FRENCH");
