@@ -110,7 +110,7 @@ void OpenWithShell(const std::string& file, const char* parameters) {
     const LaunchRoute system;
     const LaunchRoute& route = chosenRoute ? *chosenRoute : system;
     bool page = !parameters &&
-                (IsWebAddress(file) || GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES);
+                (IsWebAddress(file) || PathExists(file, PathKind::FileOrFolder));
     if (page && route.Elevated() && OpenOnDesktop(route.DesktopShell().get(), file)) return;
 
     SHELLEXECUTEINFOA info = {};

@@ -86,11 +86,7 @@ void SetupDescription::ApplyLanguageAttributes(XmlNode* element) {
     std::optional<std::string> folder = libraryFolder ? libraryFolder : ProgramFolder();
     std::string path = folder ? ResolvePath(*folder, library->value) : std::string();
     // An element counts only when its resource library is really there.
-    std::uint32_t attributes = platform::FileAttributes(path);
-    if (attributes == platform::kInvalidFileAttributes ||
-        (attributes & platform::kFileAttributeDirectory) != 0) {
-        return;
-    }
+    if (!PathExists(path, PathKind::File)) return;
     resourceDll = library->value;
     CopyAttribute(*element, "PACKAGE", package);
     CopyAttribute(*element, "LICENSE", license);

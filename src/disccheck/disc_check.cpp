@@ -114,7 +114,7 @@ std::unique_ptr<DiscChecker::Simulation> DiscChecker::Simulate(std::uint16_t lan
 }
 
 bool DiscChecker::Run(std::string& why) {
-    if (!IsFolder(folder_)) {
+    if (!PathExists(folder_, PathKind::Folder)) {
         why = folder_ + ": not a folder";
         return false;
     }
@@ -124,7 +124,7 @@ bool DiscChecker::Run(std::string& why) {
         why = folder_ + ": the folder cannot be read";
         return false;
     }
-    if (!IsFile(folder_ + "\\" + kDescriptionName)) {
+    if (!PathExists(folder_ + "\\" + kDescriptionName, PathKind::File)) {
         why = std::string(kDescriptionName) + ": not on the disc";
         return false;
     }
@@ -213,7 +213,7 @@ void DiscChecker::ShowUser(const User& user) {
     if (!d.resourceDll.empty()) {
         std::string& users = libraries_[Resolve(d.resourceDll)];
         users += (users.empty() ? "" : ", ") + user.label;
-    } else if (IsFile(folder_ + "\\setup.exe")) {
+    } else if (PathExists(folder_ + "\\setup.exe", PathKind::File)) {
         std::string& users = libraries_[folder_ + "\\setup.exe"];
         users += (users.empty() ? "" : ", ") + user.label;
     }
@@ -269,9 +269,9 @@ void DiscChecker::CheckUsedFile(const std::string& what, const std::string& name
     usedFiles_.insert(LowerPath(path));
     if (LeavesDisc(folder_, name, path)) {
         report_.Add(Severity::Error, "files", name, what + " lies outside the disc (" + path + ")");
-    } else if (IsFolder(path)) {
+    } else if (PathExists(path, PathKind::Folder)) {
         report_.Add(Severity::Error, "files", name, what + " is a folder, not a file (" + user + ")");
-    } else if (!IsFile(path)) {
+    } else if (!PathExists(path, PathKind::File)) {
         report_.Add(Severity::Error, "files", name, what + " is missing (" + user + ")");
     }
 }
@@ -288,7 +288,7 @@ std::string DiscChecker::ClipFor(const SetupDescription& d, const std::string& u
         bool network = value.compare(0, 2, "\\\\") == 0;
         std::string path = network ? value : Resolve(value);
         usedFiles_.insert(LowerPath(path));
-        std::optional<std::string> bytes = IsFile(path) ? ReadWholeFile(path) : std::nullopt;
+        std::optional<std::string> bytes = PathExists(path, PathKind::File) ? ReadWholeFile(path) : std::nullopt;
         ClipFacts facts = bytes ? ReadClipFacts(*bytes) : ClipFacts{};
         std::string problem = network ? "a network path, off the disc" : bytes ? facts.problem : "missing";
         if (problem.empty()) {
@@ -360,7 +360,7 @@ std::uint32_t DiscChecker::SetupMachine() const {
 void DiscChecker::CheckPackage(const std::string& name) {
     if (!checkedPackages_.insert(name).second) return;
     std::string path = Resolve(name);
-    std::optional<std::string> bytes = IsFile(path) ? ReadWholeFile(path) : std::nullopt;
+    std::optional<std::string> bytes = PathExists(path, PathKind::File) ? ReadWholeFile(path) : std::nullopt;
     if (!bytes) return;  // reported as a missing file
     const std::string& b = *bytes;
     auto u32 = [&](std::size_t at) -> std::uint32_t {
@@ -386,7 +386,7 @@ void DiscChecker::CheckPackage(const std::string& name) {
                     "is built for another processor than the set-up: where the set-up runs, it may not start");
     }
     std::string packageFolder = path.substr(0, path.rfind('\\'));
-    bool cleanUp = IsFile(packageFolder + "\\_ISDel.exe");
+    bool cleanUp = PathExists(packageFolder + "\\_ISDel.exe", PathKind::File);
     report_.facts.push_back({"package " + name,
                              cleanUp ? "a Windows program; _ISDel.exe lies next to it, so the set-up waits for it too"
                                      : "a Windows program; no _ISDel.exe next to it: the set-up waits for one only "
@@ -407,7 +407,7 @@ void DiscChecker::CheckNamedFiles(const XmlNode& node, bool isRoot) {
             std::string path = Resolve(name);
             if (LeavesDisc(folder_, name, path)) {
                 report_.Add(Severity::Error, "files", name, std::string(folderAttribute) + " lies outside the disc");
-            } else if (!IsFolder(path)) {
+            } else if (!PathExists(path, PathKind::Folder)) {
                 report_.Add(Severity::Warning, "files", name,
                             std::string(folderAttribute) + " names no folder on the disc (the set-up records it anyway)");
             }
@@ -426,17 +426,17 @@ void DiscChecker::CheckNamedFiles(const XmlNode& node, bool isRoot) {
             report_.Add(Severity::Error, "files", name, std::string(attributeName) + " on " + element + " lies outside the disc");
             continue;
         }
-        if (usedFiles_.count(LowerPath(path)) || IsFile(path)) continue;
+        if (usedFiles_.count(LowerPath(path)) || PathExists(path, PathKind::File)) continue;
         std::string what = std::string(attributeName) + " on " + element;
         if (std::string(attributeName) == "RESOURCEDLL") {
             report_.Add(Severity::Warning, "files", name,
                         what + " is missing: the section is ignored and its users get the English section");
         } else if (std::string(attributeName) == "AVI") {
             // Reported with the clip of the users who get it; an unused one is only noted.
-            if (!IsFile(path)) report_.Add(Severity::Warning, "files", name, what + " is missing; no user gets it");
+            if (!PathExists(path, PathKind::File)) report_.Add(Severity::Warning, "files", name, what + " is missing; no user gets it");
         } else {
             report_.Add(Severity::Warning, "files", name,
-                        what + (IsFolder(path) ? " is a folder" : " is missing") + "; no user gets it");
+                        what + (PathExists(path, PathKind::Folder) ? " is a folder" : " is missing") + "; no user gets it");
         }
     }
     for (const auto& child : node.Children()) {
@@ -586,7 +586,7 @@ void DiscChecker::CheckLibraries() {
 void DiscChecker::CheckRegistryScripts() {
     for (const char* script : kRegistryScripts) {
         std::string path = folder_ + "\\" + script;
-        if (!IsFile(path)) {
+        if (!PathExists(path, PathKind::File)) {
             report_.facts.push_back({script, "not on the disc (nothing imported)"});
             continue;
         }

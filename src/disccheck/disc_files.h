@@ -12,10 +12,6 @@
 // The whole file, or nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
-// GetFileAttributesA says a file (not a folder) is there.
-bool IsFile(const std::string& path);
-bool IsFolder(const std::string& path);
-
 // A resource library mapped as data (LoadLibraryExA with LOAD_LIBRARY_AS_DATAFILE and, where
 // the system knows it, LOAD_LIBRARY_AS_IMAGE_RESOURCE).
 class DataLibrary {

@@ -5,6 +5,7 @@
 
 #include "core/text_value.h"
 #ifndef _WIN32
+#include "core/platform.h"
 #include "core/platform_host.h"
 #endif
 
@@ -177,6 +178,25 @@ TEST(HostPlatform, ProgramFolderAndFullPathFollowWindowsRules) {
     EXPECT_EQ(LoadResourceText(1001, out).value_or("?"), "Title");
     EXPECT_EQ(out.str(), "Title");
     platform::host::ClearResourceStrings();
+}
+
+TEST(HostPlatform, PathExistsCountsAFolderOnlyWhenAsked) {
+    platform::host::SetFileAttributes("D:\\setup\\res.dll", 0x20);
+    platform::host::SetFileAttributes("D:\\setup\\lang", platform::kFileAttributeDirectory);
+    struct Case {
+        const char* path;
+        bool file, folder, either;
+    } cases[] = {
+        {"D:\\setup\\res.dll", true, false, true},
+        {"D:\\setup\\lang", false, true, true},
+        {"D:\\setup\\none.dll", false, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PathExists(c.path, PathKind::File), c.file) << c.path;
+        EXPECT_EQ(PathExists(c.path, PathKind::Folder), c.folder) << c.path;
+        EXPECT_EQ(PathExists(c.path, PathKind::FileOrFolder), c.either) << c.path;
+    }
+    platform::host::ClearFileAttributes();
 }
 #endif
 
