@@ -128,8 +128,15 @@ std::string ErrorPageKeyForCode(std::int32_t code) {
     return key.str();
 }
 
+bool BeginsWithHttp(const std::string& text) { return text.compare(0, 4, "http") == 0; }
+
+bool IsWebAddress(const std::string& target) {
+    return BeginsWithHttp(target) || target.compare(0, 4, "www.") == 0;
+}
+
 std::string ResolvePath(const std::string& base, const std::string& name) {
-    bool webAddress = base.compare(0, 4, "http") == 0;
+    // A base of "www." alone is a folder name: only a scheme makes a base an address.
+    bool webAddress = BeginsWithHttp(base);
     TextValue joined;
     JoinPath(joined, base, name, webAddress ? '/' : '\\', kPathTrimSet);
     // A web address is no file path: GetFullPathNameA would turn "http://host/page" into

@@ -37,10 +37,6 @@ std::string Attribute(const XmlNode& node, const char* name) {
     return attribute ? attribute->value : std::string();
 }
 
-bool IsWebAddress(const std::string& target) {
-    return target.compare(0, 4, "http") == 0 || target.compare(0, 4, "www.") == 0;
-}
-
 std::string Hex8(std::uint32_t code) {
     char text[16];
     wsprintfA(text, "0x%08lX", static_cast<unsigned long>(code));
