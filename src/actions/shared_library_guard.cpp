@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/byte_order.h"
 #include "core/text_value.h"
 #include "registry/registry_key.h"
 #include "registry/registry_value.h"
@@ -23,12 +24,7 @@ bool CountIsEnough(const std::string& libraryPath) {
         return false;
     if (!count.Read(key, libraryPath.c_str()) || count.type() != REG_DWORD || count.size() < 4)
         return false;
-    const BYTE* bytes = count.data();
-    std::uint32_t value = static_cast<std::uint32_t>(bytes[0]) |
-                          static_cast<std::uint32_t>(bytes[1]) << 8 |
-                          static_cast<std::uint32_t>(bytes[2]) << 16 |
-                          static_cast<std::uint32_t>(bytes[3]) << 24;
-    return value >= kMinimumCount;
+    return LittleEndian32(count.data()) >= kMinimumCount;
 }
 
 }  // namespace

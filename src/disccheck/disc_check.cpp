@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "core/byte_order.h"
 #include "core/text_value.h"
 #include "description/language_table.h"
 #include "description/setup_description.h"
@@ -359,13 +360,7 @@ void DiscChecker::CheckPackage(const std::string& name) {
     std::optional<std::string> bytes = PathExists(path, PathKind::File) ? ReadWholeFile(path) : std::nullopt;
     if (!bytes) return;  // reported as a missing file
     const std::string& b = *bytes;
-    auto u32 = [&](std::size_t at) -> std::uint32_t {
-        return at + 4 <= b.size() ? static_cast<std::uint32_t>(static_cast<unsigned char>(b[at]) |
-                                                               static_cast<unsigned char>(b[at + 1]) << 8 |
-                                                               static_cast<unsigned char>(b[at + 2]) << 16 |
-                                                               static_cast<unsigned char>(b[at + 3]) << 24)
-                                  : 0;
-    };
+    auto u32 = [&](std::size_t at) { return LittleEndian32At(b, at); };
     std::uint32_t peOffset = u32(0x3C);
     bool pe = b.size() > 0x40 && b.compare(0, 2, "MZ") == 0 && peOffset + 24 <= b.size() &&
               b.compare(peOffset, 4, std::string("PE\0\0", 4)) == 0;

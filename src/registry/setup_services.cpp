@@ -3,6 +3,7 @@
 // silent by design: the set-up goes on without the value.
 #include "registry/setup_services.h"
 
+#include "core/byte_order.h"
 #include "registry/registry_key.h"
 #include "registry/registry_record.h"
 #include "registry/registry_value.h"
@@ -33,9 +34,7 @@ bool ReadClientDwordValue(const char* name, std::uint32_t& value) {
         return false;
     // A REG_DWORD stored with fewer than four bytes has no number to give.
     if (!data.Read(key, name) || data.type() != REG_DWORD || data.size() < 4) return false;
-    const BYTE* bytes = data.data();
-    value = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    value = LittleEndian32(data.data());
     return true;
 }
 
