@@ -8,7 +8,6 @@
 #include <set>
 #include <vector>
 
-#include "core/byte_order.h"
 #include "core/text_value.h"
 #include "description/language_table.h"
 #include "description/setup_description.h"
@@ -345,11 +344,8 @@ void DiscChecker::CheckLicence(const std::string& name, std::uint16_t langId, co
 // when the disc carries none yet.
 std::uint32_t DiscChecker::SetupMachine() const {
     std::optional<std::string> setup = ReadWholeFile(folder_ + "\\setup.exe");
-    if (!setup || setup->size() < 0x40 || setup->compare(0, 2, "MZ") != 0) return 0x14C;
-    std::size_t pe = static_cast<unsigned char>((*setup)[0x3C]) | static_cast<unsigned char>((*setup)[0x3D]) << 8 |
-                     static_cast<unsigned char>((*setup)[0x3E]) << 16;
-    if (pe + 6 > setup->size() || setup->compare(pe, 4, std::string("PE\0\0", 4)) != 0) return 0x14C;
-    return static_cast<unsigned char>((*setup)[pe + 4]) | static_cast<unsigned char>((*setup)[pe + 5]) << 8;
+    ImageFacts facts = setup ? ReadImageFacts(*setup) : ImageFacts{};
+    return facts.isImage ? facts.machine : 0x14C;
 }
 
 // The package is a program the set-up can start; the set-up also waits for "_ISDel.exe"
@@ -359,20 +355,14 @@ void DiscChecker::CheckPackage(const std::string& name) {
     std::string path = Resolve(name);
     std::optional<std::string> bytes = PathExists(path, PathKind::File) ? ReadWholeFile(path) : std::nullopt;
     if (!bytes) return;  // reported as a missing file
-    const std::string& b = *bytes;
-    auto u32 = [&](std::size_t at) { return LittleEndian32At(b, at); };
-    std::uint32_t peOffset = u32(0x3C);
-    bool pe = b.size() > 0x40 && b.compare(0, 2, "MZ") == 0 && peOffset + 24 <= b.size() &&
-              b.compare(peOffset, 4, std::string("PE\0\0", 4)) == 0;
-    if (!pe) {
+    ImageFacts facts = ReadImageFacts(*bytes);
+    if (!facts.isImage) {
         report_.Add(Severity::Error, "package", name, "is not a Windows program: CreateProcessA cannot start it");
         return;
     }
-    std::uint32_t machine = u32(peOffset + 4) & 0xFFFF;
-    std::uint32_t characteristics = u32(peOffset + 20) >> 16;
-    if (characteristics & 0x2000) {
+    if (facts.IsLibrary()) {
         report_.Add(Severity::Error, "package", name, "is a library, not a program");
-    } else if (machine != SetupMachine()) {
+    } else if (facts.machine != SetupMachine()) {
         report_.Add(Severity::Error, "package", name,
                     "is built for another processor than the set-up: where the set-up runs, it may not start");
     }

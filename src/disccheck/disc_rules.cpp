@@ -163,6 +163,20 @@ ClipFacts ReadClipFacts(const std::string& b) {
     return facts;
 }
 
+ImageFacts ReadImageFacts(const std::string& b) {
+    ImageFacts facts;
+    constexpr std::size_t kSignatureAndFileHeader = 4 + 20;
+    if (b.size() < 0x40 || b.compare(0, 2, "MZ") != 0) return facts;
+    std::size_t pe = LittleEndian32At(b, 0x3C);
+    if (pe > b.size() || b.size() - pe < kSignatureAndFileHeader ||
+        b.compare(pe, 4, std::string("PE\0\0", 4)) != 0)
+        return facts;
+    facts.isImage = true;
+    facts.machine = LittleEndian16At(b, pe + 4);
+    facts.characteristics = LittleEndian16At(b, pe + 22);
+    return facts;
+}
+
 std::vector<std::string> LicenceByteProblems(const std::string& bytes) {
     std::vector<std::string> problems;
     if (bytes.size() > kLicenceLimit) {

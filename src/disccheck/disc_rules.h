@@ -32,6 +32,17 @@ struct ClipFacts {
 };
 ClipFacts ReadClipFacts(const std::string& bytes);
 
+// The headers of a Windows program or library: "MZ", the offset at 0x3C of the "PE\0\0"
+// signature, and the file header after it. isImage is false for anything else, also when
+// the offset points past the end.
+struct ImageFacts {
+    bool isImage = false;
+    std::uint16_t machine = 0;          // the processor it is built for (0x14C: 32-bit x86)
+    std::uint16_t characteristics = 0;  // 0x2000: a library, not a program
+    bool IsLibrary() const { return (characteristics & 0x2000) != 0; }
+};
+ImageFacts ReadImageFacts(const std::string& bytes);
+
 // The licence screen reads at most this many bytes; the rest is cut.
 constexpr std::size_t kLicenceLimit = 61439;
 
