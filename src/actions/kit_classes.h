@@ -71,11 +71,10 @@ struct IKitComponent : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE get_KitFolder(VARIANT* folder) = 0;     // 8
 };
 
-// Interface of the stand-down component (group 1, order 2). Its eighteenth operation
-// answers whether a set-up started now should do nothing: VT_BOOL, VARIANT_TRUE for yes.
-struct IKitState : public IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE get_Name(VARIANT* name) = 0;                     // 7
-    virtual HRESULT STDMETHODCALLTYPE get_KitFolder(VARIANT* folder) = 0;              // 8
+// Interface of the stand-down component (group 1, order 2): a kit component's, then
+// these. Its eighteenth operation answers whether a set-up started now should do nothing:
+// VT_BOOL, VARIANT_TRUE for yes.
+struct IKitState : public IKitComponent {
     virtual HRESULT STDMETHODCALLTYPE get_Installed(VARIANT* installed) = 0;           // 9
     virtual HRESULT STDMETHODCALLTYPE get_InstalledLanguage(VARIANT* language) = 0;    // 10
     virtual HRESULT STDMETHODCALLTYPE get_BinaryRoot(VARIANT* folder) = 0;             // 11
@@ -87,11 +86,10 @@ struct IKitState : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE QueryStandDown(VARIANT* answer) = 0;             // 17
 };
 
-// Interface of the version checker (group 2, order 1). The operation at vtable position
-// 12 takes a library file name (VT_BSTR) and answers that library's version.
-struct IKitVersionChecker : public IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE get_Name(VARIANT* name) = 0;                          // 7
-    virtual HRESULT STDMETHODCALLTYPE get_KitFolder(VARIANT* folder) = 0;                   // 8
+// Interface of the version checker (group 2, order 1): a kit component's, then these.
+// The operation at vtable position 12 takes a library file name (VT_BSTR) and answers that
+// library's version.
+struct IKitVersionChecker : public IKitComponent {
     virtual HRESULT STDMETHODCALLTYPE LocateLibrary(VARIANT fileName, VARIANT* path) = 0;   // 9
     virtual HRESULT STDMETHODCALLTYPE LibraryExists(VARIANT fileName, VARIANT* exists) = 0; // 10
     virtual HRESULT STDMETHODCALLTYPE GetReferenceCount(VARIANT fileName, VARIANT* count) = 0;  // 11
