@@ -102,8 +102,8 @@ bool RunPackage(PackageRunHost& host, const std::string& package) {
         host.WriteLogLine("Spawning process failed ");
         return false;
     }
-    CloseHandle(started.hThread);
     UniqueHandle installer(started.hProcess);
+    UniqueHandle installerThread(started.hThread);  // not waited for: the process is
 
     Sleep(kPauseAfterStartMs);
     // The started installer first, by its handle: its path may be unreadable from here (a
