@@ -20,30 +20,32 @@ struct KitClass {
     IID interfaceId;
 };
 
+// The class and interface identifier of each component.
+inline constexpr CLSID kAddinLoaderClass = {0xbf34f8f3, 0xe94c, 0x4e52, {0xbd, 0x0b, 0xa6, 0xa9, 0x90, 0x73, 0x24, 0x22}};
+inline constexpr IID kAddinLoaderInterface = {0x258fbcef, 0x7462, 0x4d06, {0x9f, 0xd9, 0x7f, 0x5d, 0x57, 0x18, 0x7c, 0xa6}};
+inline constexpr CLSID kKitStateClass = {0xd7882d6d, 0xe270, 0x4d04, {0x91, 0xd5, 0x86, 0xea, 0x3e, 0xd3, 0xd5, 0xc2}};
+inline constexpr IID kKitStateInterface = {0x93dba39e, 0xc1c7, 0x40aa, {0xab, 0x86, 0xef, 0xed, 0xa4, 0x94, 0x95, 0xe1}};
+inline constexpr CLSID kContentIndexClass = {0x5b91768b, 0xe210, 0x4d37, {0x93, 0xba, 0xde, 0x08, 0x92, 0x35, 0x8d, 0xce}};
+inline constexpr IID kContentIndexInterface = {0x0d845bff, 0xfe76, 0x4389, {0x8a, 0xaf, 0xb8, 0x25, 0x14, 0x85, 0xfb, 0x7a}};
+inline constexpr CLSID kSettingsClass = {0xe2d94367, 0xf5b2, 0x4f9c, {0x92, 0x1f, 0x1e, 0xcf, 0x8a, 0x8f, 0x83, 0xfa}};
+inline constexpr IID kSettingsInterface = {0x382801f6, 0xc1cd, 0x48c9, {0xbe, 0xe5, 0xa8, 0xec, 0xdb, 0xd6, 0x17, 0xb8}};
+inline constexpr CLSID kTrayLinkClass = {0x493be8bd, 0x49b2, 0x4be6, {0xb2, 0xd9, 0x0e, 0x8c, 0x51, 0x72, 0x64, 0x8f}};
+inline constexpr IID kTrayLinkInterface = {0xeec0deb6, 0xa039, 0x4250, {0x87, 0x80, 0xfa, 0x6b, 0xad, 0x0b, 0x3c, 0x6c}};
+inline constexpr CLSID kVersionCheckerClass = {0x7ce1be8c, 0x4d77, 0x4a6e, {0xa3, 0xac, 0x31, 0x50, 0xab, 0xcb, 0x82, 0x65}};
+inline constexpr IID kVersionCheckerInterface = {0x004179b0, 0x61e4, 0x4975, {0xbc, 0xe3, 0xa1, 0xa0, 0x1e, 0xd4, 0x38, 0x19}};
+inline constexpr CLSID kProbeHostClass = {0x378fa0d7, 0xb9b0, 0x4f93, {0xb0, 0x69, 0x03, 0x9f, 0xa0, 0x58, 0xc1, 0x4b}};
+inline constexpr IID kProbeHostInterface = {0x9802573f, 0xbcf0, 0x4613, {0xb5, 0x29, 0x56, 0xe8, 0x8f, 0x63, 0x3e, 0x41}};
+
 // Group 1: the components that make up an installed kit; order 2 is the stand-down
 // component. Group 2: the probe components; order 1 is the version checker.
 inline constexpr KitClass kKitClasses[] = {
-    {1, 1, "Orvalis Tool Kit Add-in Loader", "OrvalisToolKit.AddinLoader",
-     {0xbf34f8f3, 0xe94c, 0x4e52, {0xbd, 0x0b, 0xa6, 0xa9, 0x90, 0x73, 0x24, 0x22}},
-     {0x258fbcef, 0x7462, 0x4d06, {0x9f, 0xd9, 0x7f, 0x5d, 0x57, 0x18, 0x7c, 0xa6}}},
-    {1, 2, "Orvalis Tool Kit State", "OrvalisToolKit.KitState",
-     {0xd7882d6d, 0xe270, 0x4d04, {0x91, 0xd5, 0x86, 0xea, 0x3e, 0xd3, 0xd5, 0xc2}},
-     {0x93dba39e, 0xc1c7, 0x40aa, {0xab, 0x86, 0xef, 0xed, 0xa4, 0x94, 0x95, 0xe1}}},
-    {1, 3, "Orvalis Tool Kit Content Index", "OrvalisToolKit.ContentIndex",
-     {0x5b91768b, 0xe210, 0x4d37, {0x93, 0xba, 0xde, 0x08, 0x92, 0x35, 0x8d, 0xce}},
-     {0x0d845bff, 0xfe76, 0x4389, {0x8a, 0xaf, 0xb8, 0x25, 0x14, 0x85, 0xfb, 0x7a}}},
-    {1, 4, "Orvalis Tool Kit Settings", "OrvalisToolKit.Settings",
-     {0xe2d94367, 0xf5b2, 0x4f9c, {0x92, 0x1f, 0x1e, 0xcf, 0x8a, 0x8f, 0x83, 0xfa}},
-     {0x382801f6, 0xc1cd, 0x48c9, {0xbe, 0xe5, 0xa8, 0xec, 0xdb, 0xd6, 0x17, 0xb8}}},
-    {1, 5, "Orvalis Tool Kit Tray Link", "OrvalisToolKit.TrayLink",
-     {0x493be8bd, 0x49b2, 0x4be6, {0xb2, 0xd9, 0x0e, 0x8c, 0x51, 0x72, 0x64, 0x8f}},
-     {0xeec0deb6, 0xa039, 0x4250, {0x87, 0x80, 0xfa, 0x6b, 0xad, 0x0b, 0x3c, 0x6c}}},
-    {2, 1, "Orvalis Tool Kit Version Checker", "OrvalisToolKit.VersionChecker",
-     {0x7ce1be8c, 0x4d77, 0x4a6e, {0xa3, 0xac, 0x31, 0x50, 0xab, 0xcb, 0x82, 0x65}},
-     {0x004179b0, 0x61e4, 0x4975, {0xbc, 0xe3, 0xa1, 0xa0, 0x1e, 0xd4, 0x38, 0x19}}},
-    {2, 2, "Orvalis Tool Kit Probe Host", "OrvalisToolKit.ProbeHost",
-     {0x378fa0d7, 0xb9b0, 0x4f93, {0xb0, 0x69, 0x03, 0x9f, 0xa0, 0x58, 0xc1, 0x4b}},
-     {0x9802573f, 0xbcf0, 0x4613, {0xb5, 0x29, 0x56, 0xe8, 0x8f, 0x63, 0x3e, 0x41}}},
+    {1, 1, "Orvalis Tool Kit Add-in Loader", "OrvalisToolKit.AddinLoader", kAddinLoaderClass, kAddinLoaderInterface},
+    {1, 2, "Orvalis Tool Kit State", "OrvalisToolKit.KitState", kKitStateClass, kKitStateInterface},
+    {1, 3, "Orvalis Tool Kit Content Index", "OrvalisToolKit.ContentIndex", kContentIndexClass, kContentIndexInterface},
+    {1, 4, "Orvalis Tool Kit Settings", "OrvalisToolKit.Settings", kSettingsClass, kSettingsInterface},
+    {1, 5, "Orvalis Tool Kit Tray Link", "OrvalisToolKit.TrayLink", kTrayLinkClass, kTrayLinkInterface},
+    {2, 1, "Orvalis Tool Kit Version Checker", "OrvalisToolKit.VersionChecker", kVersionCheckerClass, kVersionCheckerInterface},
+    {2, 2, "Orvalis Tool Kit Probe Host", "OrvalisToolKit.ProbeHost", kProbeHostClass, kProbeHostInterface},
 };
 inline constexpr std::size_t kKitClassCount = sizeof(kKitClasses) / sizeof(kKitClasses[0]);
 
@@ -71,11 +73,10 @@ struct IKitComponent : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE get_KitFolder(VARIANT* folder) = 0;     // 8
 };
 
-// Interface of the stand-down component (group 1, order 2). Its eighteenth operation
-// answers whether a set-up started now should do nothing: VT_BOOL, VARIANT_TRUE for yes.
-struct IKitState : public IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE get_Name(VARIANT* name) = 0;                     // 7
-    virtual HRESULT STDMETHODCALLTYPE get_KitFolder(VARIANT* folder) = 0;              // 8
+// Interface of the stand-down component (group 1, order 2): a kit component's, then
+// these. Its eighteenth operation answers whether a set-up started now should do nothing:
+// VT_BOOL, VARIANT_TRUE for yes.
+struct IKitState : public IKitComponent {
     virtual HRESULT STDMETHODCALLTYPE get_Installed(VARIANT* installed) = 0;           // 9
     virtual HRESULT STDMETHODCALLTYPE get_InstalledLanguage(VARIANT* language) = 0;    // 10
     virtual HRESULT STDMETHODCALLTYPE get_BinaryRoot(VARIANT* folder) = 0;             // 11
@@ -87,11 +88,10 @@ struct IKitState : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE QueryStandDown(VARIANT* answer) = 0;             // 17
 };
 
-// Interface of the version checker (group 2, order 1). The operation at vtable position
-// 12 takes a library file name (VT_BSTR) and answers that library's version.
-struct IKitVersionChecker : public IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE get_Name(VARIANT* name) = 0;                          // 7
-    virtual HRESULT STDMETHODCALLTYPE get_KitFolder(VARIANT* folder) = 0;                   // 8
+// Interface of the version checker (group 2, order 1): a kit component's, then these.
+// The operation at vtable position 12 takes a library file name (VT_BSTR) and answers that
+// library's version.
+struct IKitVersionChecker : public IKitComponent {
     virtual HRESULT STDMETHODCALLTYPE LocateLibrary(VARIANT fileName, VARIANT* path) = 0;   // 9
     virtual HRESULT STDMETHODCALLTYPE LibraryExists(VARIANT fileName, VARIANT* exists) = 0; // 10
     virtual HRESULT STDMETHODCALLTYPE GetReferenceCount(VARIANT fileName, VARIANT* count) = 0;  // 11

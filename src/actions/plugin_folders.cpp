@@ -16,12 +16,6 @@ namespace {
 
 constexpr DWORD kFolderBufferSize = 260;
 
-bool FileExists(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    UniqueFind search(FindFirstFileA(path.c_str(), &found));
-    return static_cast<bool>(search);
-}
-
 }  // namespace
 
 // Every installed Navigator version is a subkey of the browser key; its plug-ins folder is
@@ -54,9 +48,7 @@ bool RecordedFolderReader::NextRecordedFolder(std::string& folder) {
     if (RegQueryValueExA(client.get(), name.c_str(), nullptr, nullptr,
                          reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
         return false;
-    std::size_t length = 0;
-    while (length < size && data[length] != '\0') ++length;
-    folder.assign(data, length);
+    folder = TextBeforeNul(data, size);
     return true;
 }
 
@@ -64,7 +56,9 @@ bool PluginFilesPresent() {
     RecordedFolderReader reader;
     std::string folder;
     while (reader.NextRecordedFolder(folder)) {
-        if (!FileExists(folder + kPluginLibraryFile) || !FileExists(folder + kPluginClassFile))
+        // Whatever entry bears a plug-in file's name counts, a folder too.
+        if (!PathExists(folder + kPluginLibraryFile, PathKind::FileOrFolder) ||
+            !PathExists(folder + kPluginClassFile, PathKind::FileOrFolder))
             return false;
     }
     return true;

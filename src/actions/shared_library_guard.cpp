@@ -5,8 +5,6 @@
 #include <cstdint>
 
 #include "core/text_value.h"
-#include "registry/registry_key.h"
-#include "registry/registry_value.h"
 #include "registry/setup_services.h"
 
 namespace {
@@ -14,39 +12,26 @@ namespace {
 constexpr char kGuardedLibrary[] = "ImageHlp.dll";
 constexpr std::uint32_t kMinimumCount = 10;
 
-bool CountIsEnough(const std::string& libraryPath) {
-    TextValue record;
-    RegistryKey key;
-    RegistryValue count;
-    if (!key.SetFromRecord(
-            FormatText(record, kReadRecordFormat, kSharedLibraryKey, libraryPath.c_str()).c_str()))
-        return false;
-    if (!count.Read(key, libraryPath.c_str()) || count.type() != REG_DWORD || count.size() < 4)
-        return false;
-    const BYTE* bytes = count.data();
-    std::uint32_t value = static_cast<std::uint32_t>(bytes[0]) |
-                          static_cast<std::uint32_t>(bytes[1]) << 8 |
-                          static_cast<std::uint32_t>(bytes[2]) << 16 |
-                          static_cast<std::uint32_t>(bytes[3]) << 24;
-    return value >= kMinimumCount;
-}
-
 }  // namespace
 
+SharedLibraryGuard::SharedLibraryGuard(SetupServices& services) { Raise(services); }
+
 SharedLibraryGuard::SharedLibraryGuard() {
+    SetupServices services;
+    Raise(services);
+}
+
+void SharedLibraryGuard::Raise(SetupServices& services) {
     char folder[260];
     UINT length = GetSystemDirectoryA(folder, sizeof folder);
     if (length > 0 && length < sizeof folder) systemFolder_.assign(folder, length);
 
     TextValue joined;
     std::string libraryPath = JoinPath(joined, systemFolder_, kGuardedLibrary, '\\', kPathTrimSet);
-    if (CountIsEnough(libraryPath)) return;
-
-    TextValue record;
-    std::string line = FormatText(record, kDwordWriteRecordFormat, kSharedLibraryKey,
-                                  libraryPath.c_str(), static_cast<unsigned>(kMinimumCount));
-    RegistryKey key;
-    RegistryValue count;
+    std::uint32_t count = 0;
+    if (services.ReadRegistryDword(libraryPath.c_str(), count, kSharedLibraryKey) &&
+        count >= kMinimumCount)
+        return;
     // A failed write is silent: the count is a courtesy to other installers.
-    if (key.SetFromRecord(line.c_str()) && count.SetFromRecord(line.c_str())) count.Write(key);
+    services.WriteRegistryDword(libraryPath.c_str(), kMinimumCount, kSharedLibraryKey);
 }

@@ -4,10 +4,14 @@
 
 #include <string>
 
+class SetupServices;
+
 class SharedLibraryGuard {
 public:
     // Does all the work: a count that is missing, not a DWORD or below 10 becomes exactly
-    // 10; a count of 10 or more is left alone.
+    // 10; a count of 10 or more is left alone. Reads and writes through the caller's
+    // services, or through services of its own.
+    explicit SharedLibraryGuard(SetupServices& services);
     SharedLibraryGuard();
     virtual ~SharedLibraryGuard() = default;
     SharedLibraryGuard(const SharedLibraryGuard&) = delete;
@@ -16,5 +20,7 @@ public:
     const std::string& systemFolder() const { return systemFolder_; }
 
 private:
+    void Raise(SetupServices& services);
+
     std::string systemFolder_;
 };

@@ -6,6 +6,7 @@
 #include "core/handles.h"
 #include "core/module_state.h"
 #include "core/product.h"
+#include "core/text_value.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ bool RetitleDesktopShortcut() {
     if (!DesktopFolder(desktop)) return false;
     for (const auto& [oldName, newName] : table) {
         std::string oldPath = desktop + "\\" + oldName;
-        if (GetFileAttributesA(oldPath.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        if (!PathExists(oldPath, PathKind::FileOrFolder)) continue;
         std::string newPath = desktop + "\\" + newName;
         // A failed move (a shortcut with the new name already there) still counts as
         // found: the installation does not depend on it.

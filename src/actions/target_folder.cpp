@@ -15,6 +15,13 @@ constexpr unsigned kMinimumFreeMiB = 30;
 
 }  // namespace
 
+TargetFolder::TargetFolder(SetupServices& services) : services_(services) {}
+
+TargetFolder::TargetFolder()
+    : ownServices_(std::make_unique<SetupServices>()), services_(*ownServices_) {}
+
+TargetFolder::~TargetFolder() = default;
+
 bool TargetFolder::ChooseLocation() {
     ReadProgramFilesDir();
     // The program files folder is taken on free space alone, whatever its drive type.
@@ -68,11 +75,7 @@ void TargetFolder::ListDrives() {
 }
 
 void TargetFolder::WriteInstallationDirectory(const char* folder) {
-    TextValue record;
-    std::string line = FormatText(record, kStringWriteRecordFormat, kProductKey,
-                                  "Installation_Directory", folder ? folder : "");
-    RegistryKey key;
-    RegistryValue value;
-    // A failed write is silent: the installation goes on with the folder it chose.
-    if (key.SetFromRecord(line.c_str()) && value.SetFromRecord(line.c_str())) value.Write(key);
+    // Without the value the kit and the next set-up do not know where the kit went.
+    if (!services_.WriteRegistryString("Installation_Directory", folder))
+        services_.WriteLogLine("Installation_Directory cannot be written");
 }

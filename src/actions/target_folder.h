@@ -3,15 +3,21 @@
 // "Installation_Directory" under the product key.
 #pragma once
 
+#include <memory>
 #include <string>
+
+class SetupServices;
 
 // Appended by the installation sequence to the chosen base folder, as it stands.
 extern const char kKitSubfolder[];  // "\Vorda\OrvalisToolkit"
 
 class TargetFolder {
 public:
-    TargetFolder() = default;
-    virtual ~TargetFolder() = default;
+    // Records through the caller's services, in its log section.
+    explicit TargetFolder(SetupServices& services);
+    // Records through services of its own.
+    TargetFolder();
+    virtual ~TargetFolder();
     TargetFolder(const TargetFolder&) = delete;
     TargetFolder& operator=(const TargetFolder&) = delete;
 
@@ -26,7 +32,8 @@ public:
     bool IsAcceptedDriveType(const char* drive);
     // Puts the letter of every present drive into its slot.
     void ListDrives();
-    // Records folder as "Installation_Directory" under the product key.
+    // Records folder as "Installation_Directory" under the product key; a failure is
+    // logged, and the installation goes on with the folder it chose.
     void WriteInstallationDirectory(const char* folder);
 
     const std::string& path() const { return path_; }
@@ -34,6 +41,8 @@ public:
     const char* driveLetters() const { return driveLetters_; }
 
 private:
+    std::unique_ptr<SetupServices> ownServices_;
+    SetupServices& services_;
     std::string path_;
     char driveLetters_[26] = {};
 };

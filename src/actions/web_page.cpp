@@ -9,7 +9,6 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
-#include <cstring>
 #include <string>
 
 #include "core/handles.h"
@@ -19,16 +18,6 @@
 #include "registry/setup_services.h"
 
 namespace {
-
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.compare(0, std::strlen(prefix), prefix) == 0;
-}
-
-// Web addresses go to the shell as written; the comparison is case-sensitive on purpose,
-// so "HTTP://..." is taken as a local name.
-bool IsWebAddress(const std::string& target) {
-    return StartsWith(target, "http") || StartsWith(target, "www.");
-}
 
 const LaunchRoute* chosenRoute = nullptr;  // null: the system's
 
@@ -110,7 +99,7 @@ void OpenWithShell(const std::string& file, const char* parameters) {
     const LaunchRoute system;
     const LaunchRoute& route = chosenRoute ? *chosenRoute : system;
     bool page = !parameters &&
-                (IsWebAddress(file) || GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES);
+                (IsWebAddress(file) || PathExists(file, PathKind::FileOrFolder));
     if (page && route.Elevated() && OpenOnDesktop(route.DesktopShell().get(), file)) return;
 
     SHELLEXECUTEINFOA info = {};

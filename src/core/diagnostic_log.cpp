@@ -1,10 +1,13 @@
-// The diagnostic log section: opened when its owner asks for it, appended to by seeking to the end before every single write, so that several sections
-// open at once (each with its own handle) append in the order they write.
+// The diagnostic log section: opened when its owner asks for it, appended to by seeking
+// to the end before every single write, so that several sections open at once (each with
+// its own handle) append in the order they write.
 #include "core/diagnostic_log.h"
 
 #include <windows.h>
 
 #include <vector>
+
+#include "core/handles.h"
 
 namespace {
 
@@ -13,19 +16,8 @@ constexpr DWORD kTempPathBufferSize = 260;
 // Seek and write are two calls: two sections writing at the same moment from different
 // threads could both seek to the same end and overwrite each other's line. One lock for
 // every section of the process makes the pair indivisible.
-class AppendLock {
-public:
-    AppendLock() { InitializeCriticalSection(&section_); }
-    ~AppendLock() { DeleteCriticalSection(&section_); }
-    void Enter() { EnterCriticalSection(&section_); }
-    void Leave() { LeaveCriticalSection(&section_); }
-
-private:
-    CRITICAL_SECTION section_;
-};
-
-AppendLock& TheAppendLock() {
-    static AppendLock lock;
+CriticalSection& TheAppendLock() {
+    static CriticalSection lock;
     return lock;
 }
 
@@ -49,15 +41,19 @@ bool TemporaryFolder(std::string& folder) {
 
 }  // namespace
 
+struct DiagnosticLog::OpenFile {
+    UniqueFile handle;
+};
+
 DiagnosticLog::DiagnosticLog(bool requested) {
     if (!requested) return;
     std::string folder;
     if (!TemporaryFolder(folder)) return;
     JoinPath(filePath_, folder, kLogFileName, '\\', kPathTrimSet);
-    HANDLE file = CreateFileA(filePath_.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    fileHandle_ = file;
+    UniqueFile file(CreateFileA(filePath_.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return;
+    file_.reset(new OpenFile{std::move(file)});
     SYSTEMTIME now;
     GetLocalTime(&now);
     // A failed start line is ignored like every other failed log write.
@@ -71,8 +67,6 @@ DiagnosticLog::~DiagnosticLog() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     AppendText(FormatLogEndLine(lineBuffer_, now.wMonth, now.wDay, now.wYear, now.wHour, now.wMinute));
-    CloseHandle(static_cast<HANDLE>(fileHandle_));
-    fileHandle_ = nullptr;
 }
 
 bool DiagnosticLog::WriteLogLine(const char* message) {
@@ -81,12 +75,10 @@ bool DiagnosticLog::WriteLogLine(const char* message) {
 }
 
 bool DiagnosticLog::AppendText(const std::string& text) {
-    HANDLE file = static_cast<HANDLE>(fileHandle_);
-    AppendLock& lock = TheAppendLock();
-    lock.Enter();
+    HANDLE file = file_ ? file_->handle.get() : INVALID_HANDLE_VALUE;
+    CriticalSectionLock hold(TheAppendLock());
     SetFilePointer(file, 0, nullptr, FILE_END);
     DWORD written = 0;
     BOOL result = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    lock.Leave();
     return result != FALSE;
 }

@@ -1,6 +1,7 @@
 // One section of the optional diagnostic log "ErrorLog.txt" in the temporary folder.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "core/product.h"
@@ -23,10 +24,12 @@ private:
     // Moves to the end of the file and writes text with one WriteFile.
     bool AppendText(const std::string& text);
 
+    struct OpenFile;  // the open log file's handle, in its owner (win32 build)
+
     bool enabled_ = false;
     TextValue filePath_;
     TextValue lineBuffer_;
-    void* fileHandle_ = nullptr;  // HANDLE of the open log file, or null; closed only by the destructor
+    std::unique_ptr<OpenFile> file_;  // none while off; closed with the section, after its end line
 };
 
 // The log's lines, with the local time's fields. Each begins a section, carries one

@@ -65,13 +65,21 @@ struct GdiObjectTraits {
     static G Invalid() { return nullptr; }
     static void Close(G h) { DeleteObject(h); }
 };
+// A cursor may not be destroyed while it is the current one: the arrow takes its place.
 struct CursorTraits {
     static HCURSOR Invalid() { return nullptr; }
-    static void Close(HCURSOR h) { DestroyCursor(h); }
+    static void Close(HCURSOR h) {
+        if (GetCursor() == h) SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+        DestroyCursor(h);
+    }
 };
 struct MemoryDcTraits {
     static HDC Invalid() { return nullptr; }
     static void Close(HDC h) { DeleteDC(h); }
+};
+struct BstrTraits {
+    static BSTR Invalid() { return nullptr; }
+    static void Close(BSTR text) { SysFreeString(text); }
 };
 
 using UniqueHandle = UniqueResource<HANDLE, KernelHandleTraits>;
@@ -85,6 +93,7 @@ using UniqueBrush = UniqueResource<HBRUSH, GdiObjectTraits<HBRUSH>>;
 using UniqueFont = UniqueResource<HFONT, GdiObjectTraits<HFONT>>;
 using UniqueCursor = UniqueResource<HCURSOR, CursorTraits>;
 using UniqueMemoryDc = UniqueResource<HDC, MemoryDcTraits>;
+using UniqueBstr = UniqueResource<BSTR, BstrTraits>;  // a component string
 
 // A library of the system folder, loaded by full path so that a disc or download folder
 // cannot supply its own copy; empty when the folder or the library cannot be had.
@@ -168,4 +177,31 @@ public:
 
 private:
     HRESULT hr_;
+};
+
+// A critical section for the life of its owner: a process-wide lock is a function-local
+// static, made once even when threads race to it.
+class CriticalSection {
+public:
+    CriticalSection() { InitializeCriticalSection(&section_); }
+    ~CriticalSection() { DeleteCriticalSection(&section_); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    void Enter() { EnterCriticalSection(&section_); }
+    void Leave() { LeaveCriticalSection(&section_); }
+
+private:
+    CRITICAL_SECTION section_;
+};
+
+// Holds a critical section from construction to scope exit.
+class CriticalSectionLock {
+public:
+    explicit CriticalSectionLock(CriticalSection& section) : section_(section) { section_.Enter(); }
+    ~CriticalSectionLock() { section_.Leave(); }
+    CriticalSectionLock(const CriticalSectionLock&) = delete;
+    CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
+
+private:
+    CriticalSection& section_;
 };

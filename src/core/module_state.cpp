@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/handles.h"
+
 namespace module {
 namespace {
 
@@ -15,10 +17,8 @@ HICON setupIcon = nullptr;
 // window exists. A function-local static is initialised once even when threads race,
 // so the list is usable from any thread at any time.
 struct HandOverList {
-    CRITICAL_SECTION lock;
+    CriticalSection lock;
     std::vector<std::pair<DWORD, void*>> entries;
-    HandOverList() { InitializeCriticalSection(&lock); }
-    ~HandOverList() { DeleteCriticalSection(&lock); }
 };
 
 HandOverList& List() {
@@ -52,16 +52,15 @@ void SetSetupIcon(HICON icon) { setupIcon = icon; }
 
 void PushWindowObject(void* object) {
     HandOverList& list = List();
-    EnterCriticalSection(&list.lock);
+    CriticalSectionLock hold(list.lock);
     list.entries.emplace_back(GetCurrentThreadId(), object);
-    LeaveCriticalSection(&list.lock);
 }
 
 void* TakeWindowObject() {
     HandOverList& list = List();
     void* object = nullptr;
     DWORD thread = GetCurrentThreadId();
-    EnterCriticalSection(&list.lock);
+    CriticalSectionLock hold(list.lock);
     for (auto it = list.entries.end(); it != list.entries.begin();) {
         --it;
         if (it->first == thread) {
@@ -70,7 +69,6 @@ void* TakeWindowObject() {
             break;
         }
     }
-    LeaveCriticalSection(&list.lock);
     return object;
 }
 

@@ -164,3 +164,20 @@ const char* FindSwitchChar(const char* text, const char* set) {
     }
     return nullptr;
 }
+
+std::string TextBeforeNul(const char* data, std::size_t size) {
+    std::size_t length = 0;
+    while (length < size && data[length] != '\0') ++length;
+    return std::string(data, length);
+}
+
+bool PathExists(const std::string& path, PathKind kind) {
+    std::uint32_t attributes = platform::FileAttributes(path);
+    if (attributes == platform::kInvalidFileAttributes) return false;
+    bool folder = (attributes & platform::kFileAttributeDirectory) != 0;
+    switch (kind) {
+    case PathKind::File: return !folder;
+    case PathKind::Folder: return folder;
+    default: return true;
+    }
+}

@@ -65,3 +65,12 @@ std::optional<std::string> LoadResourceText(unsigned id, TextValue& out);
 
 // Position just after the first character of text that is in set, or null.
 const char* FindSwitchChar(const char* text, const char* set);
+
+// Stored text up to its first NUL, never past size bytes: registry strings and fixed
+// buffers need not end in one.
+std::string TextBeforeNul(const char* data, std::size_t size);
+
+// What counts as present for PathExists.
+enum class PathKind { File, Folder, FileOrFolder };
+// Whether the file system has an entry of that kind at path (GetFileAttributesA).
+bool PathExists(const std::string& path, PathKind kind);

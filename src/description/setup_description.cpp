@@ -86,11 +86,7 @@ void SetupDescription::ApplyLanguageAttributes(XmlNode* element) {
     std::optional<std::string> folder = libraryFolder ? libraryFolder : ProgramFolder();
     std::string path = folder ? ResolvePath(*folder, library->value) : std::string();
     // An element counts only when its resource library is really there.
-    std::uint32_t attributes = platform::FileAttributes(path);
-    if (attributes == platform::kInvalidFileAttributes ||
-        (attributes & platform::kFileAttributeDirectory) != 0) {
-        return;
-    }
+    if (!PathExists(path, PathKind::File)) return;
     resourceDll = library->value;
     CopyAttribute(*element, "PACKAGE", package);
     CopyAttribute(*element, "LICENSE", license);
@@ -132,8 +128,15 @@ std::string ErrorPageKeyForCode(std::int32_t code) {
     return key.str();
 }
 
+bool BeginsWithHttp(const std::string& text) { return text.compare(0, 4, "http") == 0; }
+
+bool IsWebAddress(const std::string& target) {
+    return BeginsWithHttp(target) || target.compare(0, 4, "www.") == 0;
+}
+
 std::string ResolvePath(const std::string& base, const std::string& name) {
-    bool webAddress = base.compare(0, 4, "http") == 0;
+    // A base of "www." alone is a folder name: only a scheme makes a base an address.
+    bool webAddress = BeginsWithHttp(base);
     TextValue joined;
     JoinPath(joined, base, name, webAddress ? '/' : '\\', kPathTrimSet);
     // A web address is no file path: GetFullPathNameA would turn "http://host/page" into

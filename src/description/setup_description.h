@@ -66,5 +66,12 @@ std::string ErrorPageKey(const std::string& keyText);
 // The key a result code is looked up with at exit: "0x%lx", upper-cased ("0X806D0100").
 std::string ErrorPageKeyForCode(std::int32_t code);
 
+// Whether text begins with the scheme letters "http" (secure or not), case counting:
+// "HTTP://..." is a local name. ResolvePath joins such a base with "/".
+bool BeginsWithHttp(const std::string& text);
+// A page's web address: it begins with "http" as above or with "www.". It is opened as
+// written, never looked for on the disc.
+bool IsWebAddress(const std::string& target);
+
 // Joins a base folder or web address with a name and makes the result a full path.
 std::string ResolvePath(const std::string& base, const std::string& name);

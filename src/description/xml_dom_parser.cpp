@@ -51,15 +51,15 @@ public:
         DOMNodeType type = NODE_INVALID;
         if (FAILED(node_->get_nodeType(&type))) return false;
         if (type != NODE_ELEMENT && type != NODE_PROCESSING_INSTRUCTION) return false;
-        BSTR text = nullptr;
-        HRESULT hr = node_->get_nodeName(&text);
-        tag = xml_win32::TakeString(text);
+        UniqueBstr text;
+        HRESULT hr = node_->get_nodeName(text.put());
+        tag = xml_win32::NarrowText(text.get());
         return SUCCEEDED(hr);
     }
     bool Text(std::string& value) override {
-        BSTR text = nullptr;
-        HRESULT hr = node_->get_text(&text);
-        value = xml_win32::TakeString(text);
+        UniqueBstr text;
+        HRESULT hr = node_->get_text(text.put());
+        value = xml_win32::NarrowText(text.get());
         return SUCCEEDED(hr);
     }
     std::int32_t Type() override {
@@ -123,14 +123,12 @@ public:
         if (FAILED(map_->get_item(index, node.put())) || !node) return false;
         ComPtr<IXMLDOMAttribute> attribute;
         if (FAILED(node->QueryInterface(kIidDomAttribute, attribute.put_void())) || !attribute) return false;
-        BSTR text = nullptr;
-        attribute->get_name(&text);
-        name = xml_win32::TakeString(text);
+        UniqueBstr text;
+        attribute->get_name(text.put());
+        name = xml_win32::NarrowText(text.get());
         ScopedVariant data;
-        if (SUCCEEDED(attribute->get_value(&data.value)) && data.value.vt == VT_BSTR) {
-            value = xml_win32::TakeString(data.value.bstrVal);
-            data.value.vt = VT_EMPTY;  // the string is freed already
-        }
+        if (SUCCEEDED(attribute->get_value(&data.value)) && data.value.vt == VT_BSTR)
+            value = xml_win32::NarrowText(data.value.bstrVal);
         return true;
     }
 

@@ -88,15 +88,15 @@ public:
     std::unique_ptr<XmlAttributeList> Attributes() override;
 
     bool Tag(std::string& tag) override {
-        BSTR text = nullptr;
-        HRESULT hr = element_->get_tagName(&text);
-        tag = xml_win32::TakeString(text);
+        UniqueBstr text;
+        HRESULT hr = element_->get_tagName(text.put());
+        tag = xml_win32::NarrowText(text.get());
         return SUCCEEDED(hr);
     }
     bool Text(std::string& value) override {
-        BSTR text = nullptr;
-        HRESULT hr = element_->get_text(&text);
-        value = xml_win32::TakeString(text);
+        UniqueBstr text;
+        HRESULT hr = element_->get_text(text.put());
+        value = xml_win32::NarrowText(text.get());
         return SUCCEEDED(hr);
     }
     std::int32_t Type() override {
@@ -137,12 +137,11 @@ public:
         if (!item) return false;
         ComPtr<IXMLAttribute> attribute;
         if (FAILED(item->QueryInterface(kIidXmlAttribute, attribute.put_void())) || !attribute) return false;
-        BSTR text = nullptr;
-        attribute->get_name(&text);
-        name = xml_win32::TakeString(text);
-        text = nullptr;
-        attribute->get_value(&text);
-        value = xml_win32::TakeString(text);
+        UniqueBstr text;
+        attribute->get_name(text.put());
+        name = xml_win32::NarrowText(text.get());
+        attribute->get_value(text.put());
+        value = xml_win32::NarrowText(text.get());
         return true;
     }
 
@@ -182,9 +181,8 @@ public:
         // The component may load in the background (its async property): ask for a
         // synchronous load, and still wait for the document to say it is complete.
         document_->put_async(VARIANT_FALSE);
-        BSTR url = xml_win32::AllocAnsiString(fileName);
-        HRESULT hr = document_->put_URL(url);
-        SysFreeString(url);
+        UniqueBstr url(xml_win32::AllocAnsiString(fileName));
+        HRESULT hr = document_->put_URL(url.get());
         return SUCCEEDED(hr) && WaitUntilComplete();
     }
     std::unique_ptr<XmlElementSource> Root() override {

@@ -15,10 +15,9 @@ BSTR AllocAnsiString(const std::string& text) {
     return SysAllocString(wide.data());
 }
 
-std::string TakeString(BSTR text) {
+std::string NarrowText(BSTR text) {
     TextValue narrow;
     AssignWideText(narrow, text && SysStringLen(text) ? text : nullptr);
-    SysFreeString(text);
     return narrow.str();
 }
 

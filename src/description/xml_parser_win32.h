@@ -28,8 +28,8 @@ std::unique_ptr<XmlParser> CreateDomParser();
 
 // Narrow text in the ANSI code page, as a freshly allocated wide component string.
 BSTR AllocAnsiString(const std::string& text);
-// A component string as narrow text; null or empty gives the empty text. Frees it.
-std::string TakeString(BSTR text);
+// A component string as narrow text; null or empty gives the empty text.
+std::string NarrowText(BSTR text);
 InterfaceId ToInterfaceId(const GUID& guid);
 
 }  // namespace xml_win32

@@ -96,7 +96,7 @@ std::unique_ptr<DiscChecker::Simulation> DiscChecker::Simulate(std::uint16_t lan
 }
 
 bool DiscChecker::Run(std::string& why) {
-    if (!IsFolder(folder_)) {
+    if (!PathExists(folder_, PathKind::Folder)) {
         why = folder_ + ": not a folder";
         return false;
     }
@@ -106,7 +106,7 @@ bool DiscChecker::Run(std::string& why) {
         why = folder_ + ": the folder cannot be read";
         return false;
     }
-    if (!IsFile(folder_ + "\\" + kDescriptionFileName)) {
+    if (!PathExists(folder_ + "\\" + kDescriptionFileName, PathKind::File)) {
         why = std::string(kDescriptionFileName) + ": not on the disc";
         return false;
     }
@@ -195,7 +195,7 @@ void DiscChecker::ShowUser(const User& user) {
     if (!d.resourceDll.empty()) {
         std::string& users = libraries_[Resolve(d.resourceDll)];
         users += (users.empty() ? "" : ", ") + user.label;
-    } else if (IsFile(folder_ + "\\setup.exe")) {
+    } else if (PathExists(folder_ + "\\setup.exe", PathKind::File)) {
         std::string& users = libraries_[folder_ + "\\setup.exe"];
         users += (users.empty() ? "" : ", ") + user.label;
     }
@@ -251,9 +251,9 @@ void DiscChecker::CheckUsedFile(const std::string& what, const std::string& name
     usedFiles_.insert(LowerPath(path));
     if (LeavesDisc(folder_, name, path)) {
         report_.Add(Severity::Error, "files", name, what + " lies outside the disc (" + path + ")");
-    } else if (IsFolder(path)) {
+    } else if (PathExists(path, PathKind::Folder)) {
         report_.Add(Severity::Error, "files", name, what + " is a folder, not a file (" + user + ")");
-    } else if (!IsFile(path)) {
+    } else if (!PathExists(path, PathKind::File)) {
         report_.Add(Severity::Error, "files", name, what + " is missing (" + user + ")");
     }
 }
@@ -270,7 +270,7 @@ std::string DiscChecker::ClipFor(const SetupDescription& d, const std::string& u
         bool network = value.compare(0, 2, "\\\\") == 0;
         std::string path = network ? value : Resolve(value);
         usedFiles_.insert(LowerPath(path));
-        std::optional<std::string> bytes = IsFile(path) ? ReadWholeFile(path) : std::nullopt;
+        std::optional<std::string> bytes = PathExists(path, PathKind::File) ? ReadWholeFile(path) : std::nullopt;
         ClipFacts facts = bytes ? ReadClipFacts(*bytes) : ClipFacts{};
         std::string problem = network ? "a network path, off the disc" : bytes ? facts.problem : "missing";
         if (problem.empty()) {
@@ -306,7 +306,7 @@ void DiscChecker::CheckLicence(const std::string& name, std::uint16_t langId, co
     unsigned codePage = static_cast<unsigned>(atoi(codePageText));
     if (codePage == 0) codePage = 1252;
     std::string shown = bytes->substr(0, std::min(bytes->size(), kLicenceLimit));
-    shown = shown.substr(0, shown.find('\0'));
+    shown = TextBeforeNul(shown.data(), shown.size());
     std::string where = " (code page " + std::to_string(codePage) + ", " + user + ")";
     if (codePage == 1252) {
         std::size_t at = FirstUndefinedIn1252(shown);
@@ -330,11 +330,8 @@ void DiscChecker::CheckLicence(const std::string& name, std::uint16_t langId, co
 // when the disc carries none yet.
 std::uint32_t DiscChecker::SetupMachine() const {
     std::optional<std::string> setup = ReadWholeFile(folder_ + "\\setup.exe");
-    if (!setup || setup->size() < 0x40 || setup->compare(0, 2, "MZ") != 0) return 0x14C;
-    std::size_t pe = static_cast<unsigned char>((*setup)[0x3C]) | static_cast<unsigned char>((*setup)[0x3D]) << 8 |
-                     static_cast<unsigned char>((*setup)[0x3E]) << 16;
-    if (pe + 6 > setup->size() || setup->compare(pe, 4, std::string("PE\0\0", 4)) != 0) return 0x14C;
-    return static_cast<unsigned char>((*setup)[pe + 4]) | static_cast<unsigned char>((*setup)[pe + 5]) << 8;
+    ImageFacts facts = setup ? ReadImageFacts(*setup) : ImageFacts{};
+    return facts.isImage ? facts.machine : 0x14C;
 }
 
 // The package is a program the set-up can start; the set-up also waits for "_ISDel.exe"
@@ -342,33 +339,21 @@ std::uint32_t DiscChecker::SetupMachine() const {
 void DiscChecker::CheckPackage(const std::string& name) {
     if (!checkedPackages_.insert(name).second) return;
     std::string path = Resolve(name);
-    std::optional<std::string> bytes = IsFile(path) ? ReadWholeFile(path) : std::nullopt;
+    std::optional<std::string> bytes = PathExists(path, PathKind::File) ? ReadWholeFile(path) : std::nullopt;
     if (!bytes) return;  // reported as a missing file
-    const std::string& b = *bytes;
-    auto u32 = [&](std::size_t at) -> std::uint32_t {
-        return at + 4 <= b.size() ? static_cast<std::uint32_t>(static_cast<unsigned char>(b[at]) |
-                                                               static_cast<unsigned char>(b[at + 1]) << 8 |
-                                                               static_cast<unsigned char>(b[at + 2]) << 16 |
-                                                               static_cast<unsigned char>(b[at + 3]) << 24)
-                                  : 0;
-    };
-    std::uint32_t peOffset = u32(0x3C);
-    bool pe = b.size() > 0x40 && b.compare(0, 2, "MZ") == 0 && peOffset + 24 <= b.size() &&
-              b.compare(peOffset, 4, std::string("PE\0\0", 4)) == 0;
-    if (!pe) {
+    ImageFacts facts = ReadImageFacts(*bytes);
+    if (!facts.isImage) {
         report_.Add(Severity::Error, "package", name, "is not a Windows program: CreateProcessA cannot start it");
         return;
     }
-    std::uint32_t machine = u32(peOffset + 4) & 0xFFFF;
-    std::uint32_t characteristics = u32(peOffset + 20) >> 16;
-    if (characteristics & 0x2000) {
+    if (facts.IsLibrary()) {
         report_.Add(Severity::Error, "package", name, "is a library, not a program");
-    } else if (machine != SetupMachine()) {
+    } else if (facts.machine != SetupMachine()) {
         report_.Add(Severity::Error, "package", name,
                     "is built for another processor than the set-up: where the set-up runs, it may not start");
     }
     std::string packageFolder = path.substr(0, path.rfind('\\'));
-    bool cleanUp = IsFile(packageFolder + "\\" + kPackageCleanupName);
+    bool cleanUp = PathExists(packageFolder + "\\" + kPackageCleanupName, PathKind::File);
     report_.facts.push_back({"package " + name,
                              cleanUp ? "a Windows program; _ISDel.exe lies next to it, so the set-up waits for it too"
                                      : "a Windows program; no _ISDel.exe next to it: the set-up waits for one only "
@@ -389,7 +374,7 @@ void DiscChecker::CheckNamedFiles(const XmlNode& node, bool isRoot) {
             std::string path = Resolve(name);
             if (LeavesDisc(folder_, name, path)) {
                 report_.Add(Severity::Error, "files", name, std::string(folderAttribute) + " lies outside the disc");
-            } else if (!IsFolder(path)) {
+            } else if (!PathExists(path, PathKind::Folder)) {
                 report_.Add(Severity::Warning, "files", name,
                             std::string(folderAttribute) + " names no folder on the disc (the set-up records it anyway)");
             }
@@ -408,17 +393,17 @@ void DiscChecker::CheckNamedFiles(const XmlNode& node, bool isRoot) {
             report_.Add(Severity::Error, "files", name, std::string(attributeName) + " on " + element + " lies outside the disc");
             continue;
         }
-        if (usedFiles_.count(LowerPath(path)) || IsFile(path)) continue;
+        if (usedFiles_.count(LowerPath(path)) || PathExists(path, PathKind::File)) continue;
         std::string what = std::string(attributeName) + " on " + element;
         if (std::string(attributeName) == "RESOURCEDLL") {
             report_.Add(Severity::Warning, "files", name,
                         what + " is missing: the section is ignored and its users get the English section");
         } else if (std::string(attributeName) == "AVI") {
             // Reported with the clip of the users who get it; an unused one is only noted.
-            if (!IsFile(path)) report_.Add(Severity::Warning, "files", name, what + " is missing; no user gets it");
+            if (!PathExists(path, PathKind::File)) report_.Add(Severity::Warning, "files", name, what + " is missing; no user gets it");
         } else {
             report_.Add(Severity::Warning, "files", name,
-                        what + (IsFolder(path) ? " is a folder" : " is missing") + "; no user gets it");
+                        what + (PathExists(path, PathKind::Folder) ? " is a folder" : " is missing") + "; no user gets it");
         }
     }
     for (const auto& child : node.Children()) {
@@ -568,7 +553,7 @@ void DiscChecker::CheckLibraries() {
 void DiscChecker::CheckRegistryScripts() {
     for (const char* script : kRegistryScripts) {
         std::string path = folder_ + "\\" + script;
-        if (!IsFile(path)) {
+        if (!PathExists(path, PathKind::File)) {
             report_.facts.push_back({script, "not on the disc (nothing imported)"});
             continue;
         }

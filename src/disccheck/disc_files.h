@@ -12,10 +12,6 @@
 // The whole file, or nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
-// GetFileAttributesA says a file (not a folder) is there.
-bool IsFile(const std::string& path);
-bool IsFolder(const std::string& path);
-
 // Text of one code page in another (CP_UTF8, CP_ACP, ...).
 std::string Recode(const std::string& text, UINT from, UINT to);
 

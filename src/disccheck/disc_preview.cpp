@@ -35,7 +35,7 @@ bool MakeFolders(const std::string& path, std::string& why) {
     for (std::size_t at = start; at != std::string::npos && at <= path.size();) {
         std::size_t next = path.find('\\', at + 1);
         std::string folder = path.substr(0, next == std::string::npos ? path.size() : next);
-        if (folder.size() > 3 && !IsFolder(folder) && !CreateDirectoryA(folder.c_str(), nullptr) && !IsFolder(folder)) {
+        if (folder.size() > 3 && !PathExists(folder, PathKind::Folder) && !CreateDirectoryA(folder.c_str(), nullptr) && !PathExists(folder, PathKind::Folder)) {
             why = folder + ": the folder cannot be made";
             return false;
         }
@@ -105,7 +105,7 @@ private:
         }
         std::string path = Resolve(target);
         link.href = RelativeLink(out_, path);
-        link.missing = !IsFile(path);
+        link.missing = !PathExists(path, PathKind::File);
         return link;
     }
 

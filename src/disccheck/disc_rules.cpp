@@ -3,24 +3,11 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/byte_order.h"
 #include "core/product.h"
 #include "description/setup_description.h"
 
 namespace {
-
-std::uint32_t U32(const std::string& b, std::size_t at) {
-    if (at + 4 > b.size()) return 0;
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
-}
-
-std::uint16_t U16(const std::string& b, std::size_t at) {
-    if (at + 2 > b.size()) return 0;
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                      static_cast<unsigned char>(b[at + 1]) << 8);
-}
 
 constexpr std::uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3;
 
@@ -60,7 +47,7 @@ std::string CompressionName(std::uint32_t compression) {
 
 DibFacts ReadDibFacts(const std::string& b) {
     DibFacts facts;
-    std::uint32_t headerSize = U32(b, 0);
+    std::uint32_t headerSize = LittleEndian32At(b, 0);
     if (b.size() < 12 || (headerSize != 12 && headerSize < 40) || headerSize > b.size()) {
         facts.problem = "not a bitmap (no bitmap header)";
         return facts;
@@ -69,16 +56,16 @@ DibFacts ReadDibFacts(const std::string& b) {
     std::uint32_t colorsUsed = 0;
     std::int32_t height = 0;
     if (headerSize == 12) {  // BITMAPCOREHEADER
-        facts.width = U16(b, 4);
-        height = static_cast<std::int16_t>(U16(b, 6));
-        facts.bitCount = U16(b, 10);
+        facts.width = LittleEndian16At(b, 4);
+        height = static_cast<std::int16_t>(LittleEndian16At(b, 6));
+        facts.bitCount = LittleEndian16At(b, 10);
         paletteEntrySize = 3;
     } else {
-        facts.width = static_cast<std::int32_t>(U32(b, 4));
-        height = static_cast<std::int32_t>(U32(b, 8));
-        facts.bitCount = U16(b, 14);
-        facts.compression = U32(b, 16);
-        colorsUsed = U32(b, 32);
+        facts.width = static_cast<std::int32_t>(LittleEndian32At(b, 4));
+        height = static_cast<std::int32_t>(LittleEndian32At(b, 8));
+        facts.bitCount = LittleEndian16At(b, 14);
+        facts.compression = LittleEndian32At(b, 16);
+        colorsUsed = LittleEndian32At(b, 32);
     }
     facts.height = height < 0 ? -height : height;
     const int bits = facts.bitCount;
@@ -115,7 +102,7 @@ DibFacts ReadDibFacts(const std::string& b) {
         std::size_t stride = ((static_cast<std::size_t>(facts.width) * bits + 31) / 32) * 4;
         needed = stride * static_cast<std::size_t>(facts.height);
     } else {
-        needed = U32(b, 20);  // biSizeImage: the run-length data
+        needed = LittleEndian32At(b, 20);  // biSizeImage: the run-length data
     }
     if (b.size() - offset < needed) facts.problem = "its pixels are cut short";
     return facts;
@@ -133,10 +120,10 @@ ClipFacts ReadClipFacts(const std::string& b) {
     // Walk the chunks; "LIST" chunks are entered (their four-byte list type skipped),
     // except the frame data.
     std::size_t pos = 12;
-    std::size_t end = std::min<std::size_t>(b.size(), 8 + static_cast<std::size_t>(U32(b, 4)));
+    std::size_t end = std::min<std::size_t>(b.size(), 8 + static_cast<std::size_t>(LittleEndian32At(b, 4)));
     while (pos + 8 <= end) {
         std::string id = b.substr(pos, 4);
-        std::size_t size = U32(b, pos + 4);
+        std::size_t size = LittleEndian32At(b, pos + 4);
         std::size_t data = pos + 8;
         if (id == "LIST" && data + 4 <= end) {
             std::string listType = b.substr(data, 4);
@@ -150,7 +137,7 @@ ClipFacts ReadClipFacts(const std::string& b) {
         }
         if (id == "avih" && size >= 40 && data + 40 <= b.size()) {
             haveMainHeader = true;
-            facts.frames = U32(b, data + 16);
+            facts.frames = LittleEndian32At(b, data + 16);
         } else if (id == "strh" && size >= 8 && data + 8 <= b.size()) {
             lastType = b.substr(data, 4);
             if (lastType == "vids") ++videoStreams;
@@ -160,7 +147,7 @@ ClipFacts ReadClipFacts(const std::string& b) {
             DibFacts frame = ReadDibFacts(b.substr(data, size));
             facts.width = frame.width;
             facts.height = frame.height;
-            facts.compression = U32(b, data + 16);
+            facts.compression = LittleEndian32At(b, data + 16);
             if (facts.compression != kBiRgb && !(facts.compression == kBiRle8 && frame.bitCount == 8)) {
                 facts.problem = "its frames are " +
                                 (facts.compression > 0xFFFF ? "compressed with " + b.substr(data + 16, 4)
@@ -174,6 +161,20 @@ ClipFacts ReadClipFacts(const std::string& b) {
     else if (audioStreams) facts.problem = "it has sound, which the animation control cannot play";
     else if (videoStreams != 1 || otherStreams) facts.problem = "the animation control plays one video stream and nothing else";
     else if (!haveFrames || facts.frames == 0) facts.problem = "it has no frames";
+    return facts;
+}
+
+ImageFacts ReadImageFacts(const std::string& b) {
+    ImageFacts facts;
+    constexpr std::size_t kSignatureAndFileHeader = 4 + 20;
+    if (b.size() < 0x40 || b.compare(0, 2, "MZ") != 0) return facts;
+    std::size_t pe = LittleEndian32At(b, 0x3C);
+    if (pe > b.size() || b.size() - pe < kSignatureAndFileHeader ||
+        b.compare(pe, 4, std::string("PE\0\0", 4)) != 0)
+        return facts;
+    facts.isImage = true;
+    facts.machine = LittleEndian16At(b, pe + 4);
+    facts.characteristics = LittleEndian16At(b, pe + 22);
     return facts;
 }
 
@@ -280,13 +281,9 @@ bool StringBlockHasEntry(const std::string& block, unsigned index) {
     std::size_t pos = 0;
     for (unsigned i = 0; i < 16; ++i) {
         if (pos + 2 > block.size()) return false;
-        std::size_t length = U16(block, pos);
+        std::size_t length = LittleEndian16At(block, pos);
         if (i == index) return length > 0 && pos + 2 + length * 2 <= block.size();
         pos += 2 + length * 2;
     }
     return false;
-}
-
-bool IsWebAddress(const std::string& target) {
-    return target.compare(0, 4, "http") == 0 || target.compare(0, 4, "www.") == 0;
 }

@@ -34,6 +34,17 @@ struct ClipFacts {
 };
 ClipFacts ReadClipFacts(const std::string& bytes);
 
+// The headers of a Windows program or library: "MZ", the offset at 0x3C of the "PE\0\0"
+// signature, and the file header after it. isImage is false for anything else, also when
+// the offset points past the end.
+struct ImageFacts {
+    bool isImage = false;
+    std::uint16_t machine = 0;          // the processor it is built for (0x14C: 32-bit x86)
+    std::uint16_t characteristics = 0;  // 0x2000: a library, not a program
+    bool IsLibrary() const { return (characteristics & 0x2000) != 0; }
+};
+ImageFacts ReadImageFacts(const std::string& bytes);
+
 // The licence screen reads at most this many bytes; the rest is cut.
 
 // Faults of a licence text that any reader shows wrongly (code page checks are separate).
@@ -64,9 +75,6 @@ bool LikelyMisspelling(const std::string& name, const std::string& closest, std:
 // Whether a file name of the description leaves the disc: a drive or network name, or a
 // resolved path outside discFolder (compared without case).
 bool LeavesDisc(const std::string& discFolder, const std::string& name, const std::string& resolved);
-
-// A page name the set-up opens as a web address rather than a file of the disc.
-bool IsWebAddress(const std::string& target);
 
 // Whether entry index (0 to 15) of a string-table block resource is present and not empty,
 // as LoadStringA finds it.

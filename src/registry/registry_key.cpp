@@ -13,6 +13,21 @@ constexpr DWORD kNameBufferSize = 128;
 
 HKEY RootHandle(std::uint32_t root) { return reinterpret_cast<HKEY>(RootKeyHandleValue(root)); }
 
+// Hands each name an enumeration gives to `use`, index by index, until the enumeration ends
+// or fails. `next` is RegEnumKeyExA or RegEnumValueA of one key, reduced to its index and
+// name buffer. A name too long for the buffer is skipped; the later ones still count.
+template <typename Next, typename Use>
+void ForEachName(Next next, Use use) {
+    for (DWORD index = 0;; ++index) {
+        char name[kNameBufferSize];
+        DWORD length = kNameBufferSize;
+        LONG status = next(index, name, &length);
+        if (status == ERROR_MORE_DATA) continue;
+        if (status != ERROR_SUCCESS) break;
+        use(std::string(name, length));
+    }
+}
+
 }  // namespace
 
 RegistryKey::RegistryKey() = default;
@@ -85,20 +100,19 @@ bool RegistryKey::EnumerateSubkeys(int depth, bool withValues) {
     if (!Open(kReadAccess)) return false;
     --depth;
     subkeys_.clear();
-    for (DWORD index = 0;; ++index) {
-        char name[kNameBufferSize];
-        DWORD length = kNameBufferSize;
-        LONG status = RegEnumKeyExA(handle_.get(), index, name, &length, nullptr, nullptr,
-                                    nullptr, nullptr);
-        if (status == ERROR_MORE_DATA) continue;  // a name too long: the later ones still count
-        if (status != ERROR_SUCCESS) break;
-        std::string upper = platform::UpperCase(std::string(name, length));
-        auto child = std::make_unique<RegistryKey>(this, upper.c_str());
-        RegistryKey* loaded = child.get();
-        subkeys_[upper] = std::move(child);
-        // Below zero the count never reaches 0 again: depth 0 loads the whole tree.
-        if (depth != 0) loaded->EnumerateSubkeys(depth, withValues);
-    }
+    HKEY key = handle_.get();
+    ForEachName(
+        [key](DWORD index, char* name, DWORD* length) {
+            return RegEnumKeyExA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+        },
+        [&](const std::string& name) {
+            std::string upper = platform::UpperCase(name);
+            auto child = std::make_unique<RegistryKey>(this, upper.c_str());
+            RegistryKey* loaded = child.get();
+            subkeys_[upper] = std::move(child);
+            // Below zero the count never reaches 0 again: depth 0 loads the whole tree.
+            if (depth != 0) loaded->EnumerateSubkeys(depth, withValues);
+        });
     Close();
     return true;
 }
@@ -106,18 +120,16 @@ bool RegistryKey::EnumerateSubkeys(int depth, bool withValues) {
 bool RegistryKey::EnumerateValues() {
     if (!Open(kReadAccess)) return false;
     values_.clear();
-    for (DWORD index = 0;; ++index) {
-        char name[kNameBufferSize];
-        DWORD length = kNameBufferSize;
-        LONG status = RegEnumValueA(handle_.get(), index, name, &length, nullptr, nullptr,
-                                    nullptr, nullptr);
-        if (status == ERROR_MORE_DATA) continue;  // a name too long: the later ones still count
-        if (status != ERROR_SUCCESS) break;
-        std::string enumerated(name, length);
-        auto value = std::make_unique<RegistryValue>();
-        if (value->ReadFrom(handle_.get(), enumerated.c_str()))
-            values_[platform::UpperCase(enumerated)] = std::move(value);
-    }
+    HKEY key = handle_.get();
+    ForEachName(
+        [key](DWORD index, char* name, DWORD* length) {
+            return RegEnumValueA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+        },
+        [&](const std::string& name) {
+            auto value = std::make_unique<RegistryValue>();
+            if (value->ReadFrom(key, name.c_str()))
+                values_[platform::UpperCase(name)] = std::move(value);
+        });
     Close();
     return true;
 }

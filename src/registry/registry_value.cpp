@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/text_value.h"
 #include "registry/registry_key.h"
 #include "registry/registry_record.h"
 
@@ -14,11 +15,8 @@ void RegistryValue::ClearData() {
 
 std::string RegistryValue::StringData() const {
     if (!hasData_) return {};
-    const char* bytes = reinterpret_cast<const char*>(data_.data());
-    std::size_t limit = std::min<std::size_t>(size_, data_.size());
-    std::size_t length = 0;
-    while (length < limit && bytes[length] != '\0') ++length;
-    return std::string(bytes, length);
+    return TextBeforeNul(reinterpret_cast<const char*>(data_.data()),
+                         std::min<std::size_t>(size_, data_.size()));
 }
 
 bool RegistryValue::SetFromRecord(const char* record) {

@@ -30,10 +30,17 @@ public:
     SetupServices(const SetupServices&) = delete;
     SetupServices& operator=(const SetupServices&) = delete;
 
+    // The set-up's values under the client key. A failed write is silent: the set-up goes
+    // on without the value.
     bool ReadClientDword(const char* name, std::uint32_t& value);
     void WriteClientDword(const char* name, std::uint32_t value);
     void WriteClientString(const char* name, const char* text);
+    // The same reads and writes under another key (default: the product key); true when
+    // the value was read or written.
     bool ReadRegistryString(const char* name, std::string& text, const char* keyPath = nullptr);
+    bool WriteRegistryString(const char* name, const char* text, const char* keyPath = nullptr);
+    bool ReadRegistryDword(const char* name, std::uint32_t& value, const char* keyPath);
+    bool WriteRegistryDword(const char* name, std::uint32_t value, const char* keyPath);
 
     bool WriteLogLine(const char* message) { return log_.WriteLogLine(message); }
 

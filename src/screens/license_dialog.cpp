@@ -69,10 +69,3 @@ bool LicenseDialog::OnLicenseTextMessage(UINT message, LRESULT& result) {
     result = 0;
     return true;
 }
-
-void LicenseDialog::OnCommand(int id) {
-    if (id == IDC_PROCEED)
-        EndScreen(IDC_PROCEED);
-    else if (id == IDCANCEL && UserConfirmsExit(window))
-        EndScreen(IDCANCEL);
-}

@@ -22,7 +22,6 @@ public:
 
 private:
     LRESULT OnInitDialog() override;
-    void OnCommand(int id) override;
     bool OnLicenseTextMessage(UINT message, LRESULT& result);
     void LoadLicenseText();
 };

@@ -11,23 +11,14 @@ bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
 bool IsEnterKeyDown(const MSG* message) {
     return message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN;
 }
-
-// A cursor may not be destroyed while it is the current one: the arrow takes its place.
-void DestroyButtonCursor(HCURSOR cursor) {
-    if (GetCursor() == cursor) SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
-    DestroyCursor(cursor);
-}
 }  // namespace
 
-SkinButton::~SkinButton() {
-    // Normally gone with the window; a button object dropped while its window lives
-    // must not leak the cursor either.
-    if (cursor) DestroyButtonCursor(cursor);
-}
+// Normally the cursor went with the window; a button object dropped while its window lives
+// destroys it with its owner.
+SkinButton::~SkinButton() = default;
 
 void SkinButton::SetCursorHandle(HCURSOR handle) {
-    if (cursor && cursor != handle) DestroyButtonCursor(cursor);
-    cursor = handle;
+    if (cursor.get() != handle) cursor.reset(handle);
 }
 
 bool SkinButton::Subclass(HWND target) {
@@ -83,7 +74,7 @@ bool SkinButton::MessageTable(HWND target, UINT message, WPARAM wParam, LPARAM l
 }
 
 void SkinButton::OnSetCursor() {
-    if (cursor) SetCursor(cursor);
+    if (cursor) SetCursor(cursor.get());
 }
 
 // An owner-drawn button is never the dialog's default push button, so the dialog manager
@@ -137,7 +128,4 @@ void SkinButton::DrawPlainFace(const DRAWITEMSTRUCT* item) {
     }
 }
 
-void SkinButton::OnDestroy() {
-    if (cursor) DestroyButtonCursor(cursor);
-    cursor = nullptr;
-}
+void SkinButton::OnDestroy() { cursor.reset(); }

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "core/handles.h"
 #include "screens/subclassed_window.h"
 
 class SkinButton : public SubclassedWindow {
@@ -23,7 +24,7 @@ public:
     // The button destroys this cursor when its window goes.
     void SetCursorHandle(HCURSOR handle);
 
-    HCURSOR cursor = nullptr;
+    UniqueCursor cursor;
     int showFocus = 1;
     bool plainFace = false;  // the screen has no picture: draw the face itself
     UINT lastState = 0;

@@ -5,9 +5,7 @@
 
 #include "core/module_state.h"
 #include "core/text_value.h"
-#include "screens/common_controls.h"
 #include "screens/skin_layout.h"
-#include "screens/window_fault.h"
 
 namespace {
 
@@ -18,6 +16,15 @@ RECT WorkArea() {
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
         GetWindowRect(GetDesktopWindow(), &work);
     return work;
+}
+
+// Moves target so that it is centred on `centre`, kept inside `work`.
+void PlaceCentred(HWND target, const RECT& centre, const RECT& work) {
+    RECT own = {};
+    GetWindowRect(target, &own);
+    PixelPoint at = CentredPosition(ToPixelRect(centre), own.right - own.left,
+                                    own.bottom - own.top, ToPixelRect(work));
+    SetWindowPos(target, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Messages whose dialog-procedure answer is the value itself, not DWL_MSGRESULT.
@@ -40,10 +47,6 @@ SkinDialog::SkinDialog(int templateId) : templateId(templateId) {}
 
 SkinDialog::~SkinDialog() = default;
 
-DLGPROC SkinDialog::DialogProcedure() const { return &SkinDialog::StaticDialogProcedure; }
-
-void SkinDialog::OnFinalMessage(HWND) {}
-
 LRESULT SkinDialog::SendToItem(int id, UINT message, WPARAM wParam, LPARAM lParam) {
     return SendDlgItemMessageA(window, id, message, wParam, lParam);
 }
@@ -61,63 +64,17 @@ HBRUSH SkinDialog::DefaultControlColors(HDC dc) {
     return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 }
 
-INT_PTR SkinDialog::ShowModal(HWND owner) {
-    if (DWORD classes = ControlClassesOfTemplate(templateId)) InitCommonControlClasses(classes);
-    bound = false;
-    module::PushWindowObject(this);
-    INT_PTR result = DialogBoxParamA(module::ResourceInstance(), MAKEINTRESOURCEA(templateId),
-                                     owner, DialogProcedure(), 0);
-    // A dialog that was never created never took its entry: take it back so that the
-    // next window of this thread is not bound to this object.
-    if (!bound) module::TakeWindowObject();
-    window = nullptr;
-    // A handler's exception ended the screen; it goes on from here, outside the system's
-    // frames, to whoever runs the screen.
-    window_fault::RethrowKept();
-    return result;
-}
+INT_PTR SkinDialog::ShowModal(HWND owner) { return RunDialog(templateId, owner); }
 
 HWND SkinDialog::CreateHidden(HWND owner) {
     forPicture = true;
-    bound = false;
-    return CreateHiddenDialog(templateId, owner, DialogProcedure(), this, bound);
+    return CreateDialogBound(templateId, owner);
 }
 
-HWND CreateHiddenDialog(int templateId, HWND owner, DLGPROC procedure, void* object, const bool& bound) {
-    if (DWORD classes = ControlClassesOfTemplate(templateId)) InitCommonControlClasses(classes);
-    module::PushWindowObject(object);
-    HWND created = CreateDialogParamA(module::ResourceInstance(), MAKEINTRESOURCEA(templateId),
-                                      owner, procedure, 0);
-    if (!bound) module::TakeWindowObject();
-    try {
-        window_fault::RethrowKept();
-    } catch (...) {
-        if (created) DestroyWindow(created);
-        throw;
-    }
-    return created;
-}
-
-INT_PTR CALLBACK SkinDialog::StaticDialogProcedure(HWND target, UINT message, WPARAM wParam,
-                                                   LPARAM lParam) {
-    auto* object = reinterpret_cast<SkinDialog*>(GetWindowLongPtrA(target, DWLP_USER));
-    if (!object) {
-        object = static_cast<SkinDialog*>(module::TakeWindowObject());
-        if (!object) return FALSE;
-        object->window = target;
-        object->bound = true;
-        SetWindowLongPtrA(target, DWLP_USER, reinterpret_cast<LONG_PTR>(object));
-    }
-    return window_fault::Guard<INT_PTR>(target, FALSE, [&] {
-        INT_PTR answer = object->Route(message, wParam, lParam);
-        if (message == WM_NCDESTROY) {
-            SetWindowLongPtrA(target, DWLP_USER, 0);
-            object->window = nullptr;
-            object->focusSink = nullptr;  // went with the dialog
-            object->OnFinalMessage(target);
-        }
-        return answer;
-    });
+LRESULT SkinDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    INT_PTR answer = Route(message, wParam, lParam);
+    if (message == WM_NCDESTROY) focusSink = nullptr;  // went with the dialog
+    return answer;
 }
 
 INT_PTR SkinDialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -214,8 +171,6 @@ void CentreWindow(HWND target, HWND reference) {
     if (!reference) reference = child ? GetParent(target) : GetWindow(target, GW_OWNER);
     RECT work = WorkArea();
     RECT centre = work;
-    RECT own = {};
-    GetWindowRect(target, &own);
     if (child && reference) {
         // A child moves in its parent's client coordinates.
         GetClientRect(reference, &work);
@@ -223,9 +178,12 @@ void CentreWindow(HWND target, HWND reference) {
     } else if (reference && IsWindowVisible(reference) && !IsIconic(reference)) {
         GetWindowRect(reference, &centre);
     }
-    PixelPoint at = CentredPosition(ToPixelRect(centre), own.right - own.left,
-                                    own.bottom - own.top, ToPixelRect(work));
-    SetWindowPos(target, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceCentred(target, centre, work);
+}
+
+void CentreInWorkArea(HWND target) {
+    RECT work = WorkArea();
+    PlaceCentred(target, work, work);
 }
 
 bool SkinDialog::SetTitleFromString(UINT id) {

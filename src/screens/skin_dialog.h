@@ -10,22 +10,19 @@
 #include <memory>
 #include <vector>
 
+#include "screens/bound_window.h"
 #include "screens/skin_bitmap.h"
 #include "screens/skin_button.h"
 
-class SkinDialog {
+class SkinDialog : public BoundWindow {
 public:
     explicit SkinDialog(int templateId);
-    virtual ~SkinDialog();
-    SkinDialog(const SkinDialog&) = delete;
-    SkinDialog& operator=(const SkinDialog&) = delete;
+    ~SkinDialog() override;
 
     // The screen's message table. Map id 0: messages to the dialog; map id 1: messages
     // to a ColoredControl of the screen. Returns whether the message was handled.
     virtual bool MessageTable(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, int mapId) = 0;
-    virtual DLGPROC DialogProcedure() const;
-    virtual void OnFinalMessage(HWND window);
     virtual LRESULT SendToItem(int id, UINT message, WPARAM wParam, LPARAM lParam);
     virtual BOOL PaintBackground(HDC dc);
     // Messages above 0x8000 (registered messages, and WM_APP + n from 1 on: WM_APP itself is
@@ -66,29 +63,22 @@ public:
     // Ends the modal run with the id of the pressed button.
     void EndScreen(int id);
 
-    HWND window = nullptr;
     std::vector<std::unique_ptr<SkinButton>> buttons;
     SkinBitmap background;
     HWND focusSink = nullptr;
     bool forPicture = false;
 
 private:
-    static INT_PTR CALLBACK StaticDialogProcedure(HWND window, UINT message, WPARAM wParam,
-                                                  LPARAM lParam);
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) override;
     INT_PTR Route(UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR ForwardControlColor(UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR ReportProcessed();
 
     int templateId;
-    bool bound = false;
 };
-
-// Creates a dialog of the resource instance modeless and hidden (no template of the set-up
-// has WS_VISIBLE), handing `object` to its first message as the screens' ShowModal does;
-// `bound` is the object's flag that its window procedure sets then. Null when the dialog
-// cannot be created; a handler's exception destroys the window and goes on from here.
-HWND CreateHiddenDialog(int templateId, HWND owner, DLGPROC procedure, void* object, const bool& bound);
 
 // Centres a window on `reference` (none: its parent or owner); an invisible, minimised
 // or missing reference means the work area. Children centre in their parent's client area.
 void CentreWindow(HWND window, HWND reference);
+// Centres a window in the work area, whatever its owner.
+void CentreInWorkArea(HWND window);

@@ -1,5 +1,8 @@
 #include "screens/skin_screen.h"
 
+#include "core/result_codes.h"
+#include "screens/confirm_exit_dialog.h"
+
 bool SkinScreen::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result,
                               int mapId) {
     if (mapId != 0) return false;
@@ -15,4 +18,11 @@ bool SkinScreen::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT
     default:
         return false;
     }
+}
+
+void SkinScreen::OnCommand(int id) {
+    if (id == IDC_PROCEED)
+        EndScreen(IDC_PROCEED);
+    else if (id == IDCANCEL && UserConfirmsExit(window))
+        EndScreen(IDCANCEL);
 }

@@ -1,6 +1,8 @@
 // A skinned screen whose message table is the common one: set-up on WM_INITDIALOG, button
 // presses by id on WM_COMMAND, the background picture on WM_ERASEBKGND (the system's
-// erase when there is no picture).
+// erase when there is no picture). The buttons are those of a step of the installation
+// unless the screen says otherwise: Continue (1008) ends the screen with its id; Cancel,
+// Escape and the close box (2) end it only once the user has confirmed the stop.
 #pragma once
 
 #include "screens/skin_dialog.h"
@@ -14,5 +16,5 @@ public:
 
 protected:
     virtual LRESULT OnInitDialog() = 0;
-    virtual void OnCommand(int id) = 0;
+    virtual void OnCommand(int id);
 };

@@ -9,9 +9,7 @@
 #include "core/result_codes.h"
 #include "core/text_value.h"
 #include "description/setup_description.h"
-#include "screens/common_controls.h"
 #include "screens/skin_dialog.h"
-#include "screens/window_fault.h"
 
 namespace {
 
@@ -33,56 +31,19 @@ SplashDialog::SplashDialog(XmlNode* rootNode, XmlNode* selectedNode)
 
 SplashDialog::~SplashDialog() = default;
 
-DLGPROC SplashDialog::DialogProcedure() const { return &SplashDialog::StaticDialogProcedure; }
-
-void SplashDialog::OnFinalMessage(HWND) {}
-
-INT_PTR SplashDialog::ShowModal(HWND owner) {
-    InitCommonControlClasses(ControlClassesOfTemplate(IDD_SPLASH));
-    bound = false;
-    module::PushWindowObject(this);
-    INT_PTR result = DialogBoxParamA(module::ResourceInstance(), MAKEINTRESOURCEA(IDD_SPLASH),
-                                     owner, DialogProcedure(), 0);
-    if (!bound) module::TakeWindowObject();  // never created: do not leave the entry behind
-    window = nullptr;
-    window_fault::RethrowKept();  // a handler's exception, past the system's frames
-    return result;
-}
+INT_PTR SplashDialog::ShowModal(HWND owner) { return RunDialog(IDD_SPLASH, owner); }
 
 HWND SplashDialog::CreateHidden(HWND owner) {
     forPicture = true;
-    bound = false;
-    return CreateHiddenDialog(IDD_SPLASH, owner, DialogProcedure(), this, bound);
+    return CreateDialogBound(IDD_SPLASH, owner);
 }
 
-INT_PTR CALLBACK SplashDialog::StaticDialogProcedure(HWND target, UINT message, WPARAM wParam,
-                                                     LPARAM lParam) {
-    auto* object = reinterpret_cast<SplashDialog*>(GetWindowLongPtrA(target, DWLP_USER));
-    if (!object) {
-        object = static_cast<SplashDialog*>(module::TakeWindowObject());
-        if (!object) return FALSE;
-        object->window = target;
-        object->bound = true;
-        SetWindowLongPtrA(target, DWLP_USER, reinterpret_cast<LONG_PTR>(object));
-    }
-    return window_fault::Guard<INT_PTR>(target, FALSE, [&] {
-        LRESULT result = 0;
-        INT_PTR answer = FALSE;
-        if (object->MessageTable(target, message, wParam, lParam, result)) {
-            if (message == WM_INITDIALOG) {
-                answer = result;
-            } else {
-                SetWindowLongPtrA(target, DWLP_MSGRESULT, result);
-                answer = TRUE;
-            }
-        }
-        if (message == WM_NCDESTROY) {
-            SetWindowLongPtrA(target, DWLP_USER, 0);
-            object->window = nullptr;
-            object->OnFinalMessage(target);
-        }
-        return answer;
-    });
+LRESULT SplashDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (!MessageTable(window, message, wParam, lParam, result)) return FALSE;
+    if (message == WM_INITDIALOG) return result;
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+    return TRUE;
 }
 
 bool SplashDialog::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {

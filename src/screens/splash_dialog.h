@@ -8,23 +8,20 @@
 #include <optional>
 #include <string>
 
+#include "screens/bound_window.h"
 #include "screens/skin_bitmap.h"
 
 class SetupDescription;
 class XmlNode;
 
-class SplashDialog {
+class SplashDialog : public BoundWindow {
 public:
     explicit SplashDialog(const SetupDescription& description);
     SplashDialog(XmlNode* rootNode, XmlNode* selectedNode);
-    virtual ~SplashDialog();
-    SplashDialog(const SplashDialog&) = delete;
-    SplashDialog& operator=(const SplashDialog&) = delete;
+    ~SplashDialog() override;
 
     virtual bool MessageTable(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result);
-    virtual DLGPROC DialogProcedure() const;
-    virtual void OnFinalMessage(HWND window);
 
     // 0 when the timer ended it, 2 on Escape, -1 when the dialog could not be made.
     INT_PTR ShowModal(HWND owner);
@@ -43,11 +40,9 @@ public:
     std::optional<std::string> clipFolder;
     bool forPicture = false;
     SkinBitmap stillPicture;
-    HWND window = nullptr;
 
 private:
-    static INT_PTR CALLBACK StaticDialogProcedure(HWND window, UINT message, WPARAM wParam,
-                                                  LPARAM lParam);
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OpenClipOf(const XmlNode* element);
     LRESULT OnInitDialog();
     void FitToClip();
@@ -57,6 +52,4 @@ private:
     void OnCommand(int id);
     void OnPaletteMessage(bool force);
     void OnDestroy();
-
-    bool bound = false;
 };

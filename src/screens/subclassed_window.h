@@ -5,19 +5,16 @@
 
 #include <windows.h>
 
-class SubclassedWindow {
+#include "screens/bound_window.h"
+
+class SubclassedWindow : public BoundWindow {
 public:
     SubclassedWindow() = default;
-    virtual ~SubclassedWindow();
-    SubclassedWindow(const SubclassedWindow&) = delete;
-    SubclassedWindow& operator=(const SubclassedWindow&) = delete;
+    ~SubclassedWindow() override;
 
     // Reports whether it handled the message; the result is then the window's answer.
     virtual bool MessageTable(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result);
-    virtual WNDPROC WindowProcedure() const;
-    // Called after the window has gone (WM_NCDESTROY) and the object is unhooked.
-    virtual void OnFinalMessage(HWND window);
 
     // Replaces the window procedure; false (and nothing changed) when that fails.
     virtual bool Subclass(HWND target);
@@ -26,10 +23,11 @@ public:
 
     LRESULT CallPrevious(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND window = nullptr;
     WNDPROC previousProcedure = nullptr;
 
 private:
-    static LRESULT CALLBACK StaticProcedure(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam);
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // A control's exception ends the screen it belongs to.
+    HWND ScreenToEnd(HWND target) const override;
+    void Untie() override;
 };

@@ -15,10 +15,3 @@ LRESULT WelcomeDialog::OnInitDialog() {
     CreateFocusSink();
     return FALSE;
 }
-
-void WelcomeDialog::OnCommand(int id) {
-    if (id == IDC_PROCEED)
-        EndScreen(IDC_PROCEED);
-    else if (id == IDCANCEL && UserConfirmsExit(window))
-        EndScreen(IDCANCEL);
-}

@@ -9,5 +9,4 @@ public:
 
 private:
     LRESULT OnInitDialog() override;
-    void OnCommand(int id) override;
 };

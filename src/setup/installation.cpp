@@ -81,7 +81,7 @@ bool ScreenFailed(INT_PTR answer, std::int32_t remembered, RunState& state) {
 void InstallKit(SetupApplication& application, SetupServices& services, RunState& state) {
     const SetupDescription& description = application.description;
     HWND owner = application.mainWindow.window;
-    TargetFolder target;
+    TargetFolder target(services);
     if (!target.ChooseLocation()) {
         // The current code stays: the error page for it opens at exit.
         services.WriteLogLine("Not enough disk space");
@@ -170,7 +170,7 @@ bool SetupApplication::RunInstallation() {
         // A failure escaping the final step is reported with the default code.
         setupResult = SETUP_E_DEFAULT;
         {
-            SharedLibraryGuard guard;
+            SharedLibraryGuard guard(services);
             const std::string& page = state.freshInstall ? description.firstVisit
                                                          : description.afterFirstVisit;
             // A description without that page names nothing to open; joined with the

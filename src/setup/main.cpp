@@ -50,12 +50,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
 
     const char* commandLine = GetCommandLineA();
-    // As the shell asks of callers of ShellExecuteEx; the result is deliberately unchecked:
-    // the run goes on either way.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // The run goes on whether or not COM could be initialised.
+    ComScope com;
     module::Initialize(instance);
     setupResult = SETUP_E_DEFAULT;
     RunAndReportResult([commandLine] { RunSetup(commandLine); });
-    CoUninitialize();
     return 0;
 }

@@ -4,23 +4,23 @@
 
 #include <windows.h>
 
+#include "screens/bound_window.h"
+
 extern const char kMainWindowClass[];  // "OrvalisToolKit"
 
-class MainWindow {
+class MainWindow : public BoundWindow {
 public:
     MainWindow() = default;
-    virtual ~MainWindow();  // destroys a window still open
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
+    ~MainWindow() override;  // destroys a window still open
 
     // Registers the class on first use and creates the window off the screen; false when
     // either fails.
     bool Create(const char* title);
     void Destroy();
 
-    HWND window = nullptr;
-
 private:
-    bool bound_ = false;
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window handles nothing itself.
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The screen it owns is the modal run to unwind.
+    HWND ScreenToEnd(HWND target) const override;
 };

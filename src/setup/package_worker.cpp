@@ -22,12 +22,6 @@ constexpr std::uint32_t kRestartStatus = 5;
 constexpr DWORD kStartupInfoSize = sizeof(STARTUPINFOA);
 static_assert(sizeof(void*) != 4 || kStartupInfoSize == 68, "the system expects the 32-bit layout");
 
-bool IsPresentFile(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    UniqueFind find(FindFirstFileA(path.c_str(), &data));
-    return find && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void WinExecHidden(const std::string& commandLine) {
     // Import failures are not noticed, by design: the set-up does not wait for the editor.
     WinExec(commandLine.c_str(), SW_HIDE);
@@ -61,7 +55,7 @@ std::string SystemRegistryEditor() {
     if (sizeof(void*) == 4) {
         if (std::optional<std::string> wow64 = Wow64SystemFolder()) {
             std::string candidate = RegistryEditorIn(*wow64);
-            if (IsPresentFile(candidate)) editor = candidate;
+            if (PathExists(candidate, PathKind::File)) editor = candidate;
         }
     }
     if (editor.empty()) {
@@ -79,7 +73,7 @@ void ImportRegistryScriptsFrom(const std::string& folder, const ScriptLauncher& 
         TextValue script;
         // Without a short form the long one is used; the command line quotes it anyway.
         JoinPath(script, ShortPathForm(folder), name, '\\', kPathTrimSet);
-        if (!IsPresentFile(script.str())) continue;
+        if (!PathExists(script.str(), PathKind::File)) continue;
         TextValue command;
         FormatText(command, "%s -s \"%s\"", SystemRegistryEditor().c_str(), script.c_str());
         launch(command.str());
@@ -107,8 +101,8 @@ bool RunPackage(PackageRunHost& host, const std::string& package) {
         host.WriteLogLine("Spawning process failed ");
         return false;
     }
-    CloseHandle(started.hThread);
     UniqueHandle installer(started.hProcess);
+    UniqueHandle installerThread(started.hThread);  // not waited for: the process is
 
     Sleep(kPauseAfterStartMs);
     // The started installer first, by its handle: its path may be unreadable from here (a

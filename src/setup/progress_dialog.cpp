@@ -34,7 +34,7 @@ void DrawClassic(HWND control) {
 }  // namespace
 
 ProgressDialog::ProgressDialog(std::string packageText)
-    : SkinDialog(IDD_PROGRESS), package(std::move(packageText)) {}
+    : SkinScreen(IDD_PROGRESS), package(std::move(packageText)) {}
 
 ProgressDialog::~ProgressDialog() {
     // The worker uses the services and posts to the window: it must be gone first. It
@@ -53,24 +53,16 @@ ProgressDialog::~ProgressDialog() {
     }
 }
 
-bool ProgressDialog::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result,
-                                  int mapId) {
+bool ProgressDialog::MessageTable(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                  LRESULT& result, int mapId) {
     if (mapId != 0) return false;
     switch (message) {
-    case WM_INITDIALOG:
-        result = OnInitDialog();
-        return true;
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
-        return true;
     case WM_TIMER:
         OnTimer(wParam);
         return true;
     case WM_INSTALL_STATUS:
         result = OnInstallStatus(wParam);
         return true;
-    case WM_ERASEBKGND:
-        return EraseBackground(reinterpret_cast<HDC>(wParam), result);
     case WM_DESTROY:
         OnDestroy();
         return true;
@@ -83,8 +75,8 @@ bool ProgressDialog::MessageTable(HWND, UINT message, WPARAM wParam, LPARAM, LRE
     case WM_PROGRESS_END:
         OnEnd(static_cast<int>(wParam));
         return true;
-    default:
-        return false;
+    default:  // set-up, buttons and background as on every screen
+        return SkinScreen::MessageTable(window, message, wParam, lParam, result, mapId);
     }
 }
 
@@ -103,7 +95,7 @@ LRESULT ProgressDialog::OnInitDialog() {
     SubclassButtons({IDCANCEL});
     SetButtonCursor({IDR_HAND_CURSOR});
     if (!forPicture) SetForegroundWindow(window);
-    CentreInWorkArea();
+    CentreInWorkArea(window);
     SetUpProgressBar();
     if (forPicture) {
         CreateFocusSink();
@@ -131,18 +123,6 @@ void ProgressDialog::SetUpProgressBar() {
     SendMessageA(bar, PBM_SETBARCOLOR, 0, kBarColor);
     SendMessageA(bar, PBM_SETBKCOLOR, 0, kBarBackground);
     PlaceControlFromStatic(IDC_PROGRESS_BAR, IDC_PROGRESS_RECT);
-}
-
-void ProgressDialog::CentreInWorkArea() {
-    RECT area, own;
-    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0) || !GetWindowRect(window, &own))
-        return;
-    int width = own.right - own.left, height = own.bottom - own.top;
-    int left = (area.left + area.right) / 2 - width / 2;
-    int top = (area.top + area.bottom) / 2 - height / 2;
-    if (left < area.left) left = area.left;
-    if (top < area.top) top = area.top;
-    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool ProgressDialog::StartWorker() {

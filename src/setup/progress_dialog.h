@@ -13,7 +13,7 @@
 
 #include "core/handles.h"
 #include "registry/setup_services.h"
-#include "screens/skin_dialog.h"
+#include "screens/skin_screen.h"
 #include "screens/subclassed_window.h"
 #include "setup/package_worker.h"
 
@@ -31,7 +31,7 @@ constexpr std::uint32_t kNoCancel = 0;
 constexpr std::uint32_t kCancelAsked = 3;
 constexpr std::uint32_t kCancelConfirmed = 4;
 
-class ProgressDialog : public SkinDialog, private PackageRunHost {
+class ProgressDialog : public SkinScreen, private PackageRunHost {
 public:
     explicit ProgressDialog(std::string packageText);
     // Waits for the worker before anything it uses goes, then closes its handle.
@@ -50,8 +50,8 @@ public:
     SetupServices services;
 
 private:
-    LRESULT OnInitDialog();
-    void OnCommand(int id);
+    LRESULT OnInitDialog() override;
+    void OnCommand(int id) override;
     void OnCancelRequest();
     void OnTimer(UINT_PTR id);
     LRESULT OnInstallStatus(WPARAM status);
@@ -61,7 +61,6 @@ private:
     void OnEnd(int result);
 
     void SetUpProgressBar();
-    void CentreInWorkArea();
     bool StartWorker();
     static DWORD WINAPI WorkerMain(LPVOID screen);
 

@@ -55,8 +55,8 @@ bool SetupApplication::Startup() {
     std::optional<std::string> folder = ProgramFolder();
     if (!description.resourceDll.empty() && folder) {
         std::string library = ResolvePath(*folder, description.resourceDll);
-        resourceLibrary = LoadLibraryA(library.c_str());
-        if (resourceLibrary) module::SetResourceInstance(resourceLibrary);
+        resourceLibrary.reset(LoadLibraryA(library.c_str()));
+        if (resourceLibrary) module::SetResourceInstance(resourceLibrary.get());
     }
 
     HICON icon = LoadIconA(module::ResourceInstance(), MAKEINTRESOURCEA(IDI_SETUP));
@@ -100,8 +100,7 @@ void SetupApplication::FreeResourceLibrary() {
     // Nothing may load from the library once it is gone: the program becomes the resource
     // instance again (the error report still loads through it).
     module::SetResourceInstance(module::ProgramInstance());
-    FreeLibrary(resourceLibrary);
-    resourceLibrary = nullptr;
+    resourceLibrary.reset();
 }
 
 void SetupApplication::ReportResult(std::int32_t code) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "core/handles.h"
 #include "description/setup_description.h"
 #include "setup/main_window.h"
 
@@ -30,7 +31,7 @@ public:
     bool forceInstall = false;
     MainWindow mainWindow;
     SetupDescription description;
-    HMODULE resourceLibrary = nullptr;
+    UniqueModule resourceLibrary;
 
 private:
     void FreeResourceLibrary();

@@ -6,6 +6,7 @@
 
 #include "core/text_value.h"
 #ifndef _WIN32
+#include "core/platform.h"
 #include "platform_host.h"
 #endif
 
@@ -131,6 +132,12 @@ TEST(FindSwitchChar, FindsTheFirstCharacterOfTheSet) {
     EXPECT_EQ(FindSwitchChar("", "-/"), nullptr);
 }
 
+TEST(TextBeforeNul, EndsAtTheFirstNulOrAtTheSize) {
+    EXPECT_EQ(TextBeforeNul("C:\\Kit\0old", 11), "C:\\Kit");
+    EXPECT_EQ(TextBeforeNul("C:\\Kit", 3), "C:\\") << "stored text need not end in a NUL";
+    EXPECT_EQ(TextBeforeNul("", 0), "");
+}
+
 TEST(AssignWideText, ConvertsAndTreatsNullAsEmpty) {
     TextValue t("x");
     AssignWideText(t, L"LANG_FRENCH");
@@ -185,6 +192,25 @@ TEST(LoadResourceText, FoundEntryIsCopiedToTheText) {
     EXPECT_EQ(LoadResourceText(1001, out).value_or("?"), "Title");
     EXPECT_EQ(out.str(), "Title");
     platform::host::ClearResourceStrings();
+}
+
+TEST(HostPlatform, PathExistsCountsAFolderOnlyWhenAsked) {
+    platform::host::SetFileAttributes("D:\\setup\\res.dll", 0x20);
+    platform::host::SetFileAttributes("D:\\setup\\lang", platform::kFileAttributeDirectory);
+    struct Case {
+        const char* path;
+        bool file, folder, either;
+    } cases[] = {
+        {"D:\\setup\\res.dll", true, false, true},
+        {"D:\\setup\\lang", false, true, true},
+        {"D:\\setup\\none.dll", false, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PathExists(c.path, PathKind::File), c.file) << c.path;
+        EXPECT_EQ(PathExists(c.path, PathKind::Folder), c.folder) << c.path;
+        EXPECT_EQ(PathExists(c.path, PathKind::FileOrFolder), c.either) << c.path;
+    }
+    platform::host::ClearFileAttributes();
 }
 #endif
 

@@ -223,6 +223,7 @@ TEST(ResolvePath, JoinsWithTheSeparatorOfTheBaseAndMakesAFullPath) {
         {"https://host", "a/b.htm", "https://host/a/b.htm"},
         // Only a lower-case "http" marks an address; anything else is a path.
         {"HTTP://host", "first.htm", "C:\\work\\HTTP:\\host\\first.htm"},
+        {"www.example.com", "first.htm", "C:\\work\\www.example.com\\first.htm"},
         {"setup", "res.dll", "C:\\work\\setup\\res.dll"},
     };
     for (const Case& c : cases) EXPECT_EQ(ResolvePath(c.base, c.name), c.expected) << c.base << " + " << c.name;

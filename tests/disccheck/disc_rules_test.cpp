@@ -122,6 +122,36 @@ TEST(DiscRules, ClipsTheAnimationControlPlays) {
     }
 }
 
+// A program's headers: "MZ", the signature's offset at 0x3C, "PE\0\0" and the file header.
+std::string Image(std::uint32_t offset, std::uint16_t machine, std::uint16_t characteristics) {
+    std::string b = "MZ" + std::string(0x3E, '\0');
+    Put32(b, 0x3C, offset);
+    if (offset > 0x1000) return b;
+    b.resize(offset);
+    b += std::string("PE\0\0", 4) + Le32(machine) + std::string(14, '\0') + Le32(characteristics);
+    return b.substr(0, offset + 24);
+}
+
+TEST(DiscRules, ProgramHeaders) {
+    struct Case {
+        std::string bytes;
+        bool isImage, library;
+        std::uint16_t machine;
+    } cases[] = {
+        {Image(0x80, 0x14C, 0x0102), true, false, 0x14C},
+        {Image(0x80, 0x8664, 0x2022), true, true, 0x8664},
+        {Image(0x80, 0x14C, 0x0102).substr(0, 0x80 + 23), false, false, 0},  // file header cut
+        {Image(0xFFFFFFF0u, 0x14C, 0), false, false, 0},  // the offset wraps round past the end
+        {"ZM" + Image(0x80, 0x14C, 0).substr(2), false, false, 0},
+    };
+    for (const Case& c : cases) {
+        ImageFacts facts = ReadImageFacts(c.bytes);
+        EXPECT_EQ(facts.isImage, c.isImage) << c.bytes.size();
+        EXPECT_EQ(facts.IsLibrary(), c.library) << c.bytes.size();
+        EXPECT_EQ(facts.machine, c.machine) << c.bytes.size();
+    }
+}
+
 TEST(DiscRules, LicenceBytes) {
     struct Case {
         std::string bytes;

@@ -150,6 +150,8 @@ TEST_F(SetupServicesTest, NamesThatWouldChangeTheRecordWriteNothing) {
     // "a\"b" would otherwise write the value "a"; a key path with "@" the default value.
     services.WriteClientDword("a\"b", 1);
     services.WriteClientString("a\"b", "x");
+    EXPECT_FALSE(services.WriteRegistryString("a\"b", "x")) << "a refused write says so";
+    EXPECT_FALSE(services.WriteRegistryDword("a\"b", 1, kClientKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kKitTree));
     std::string text = "unchanged";
     ASSERT_TRUE(SetRawString(HKEY_LOCAL_MACHINE, kProduct, "", "default"));

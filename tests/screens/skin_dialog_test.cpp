@@ -231,7 +231,7 @@ TEST_F(SkinDialogTest, EveryButtonGetsACursorOfItsOwn) {
         withoutButtons = d.SetButtonCursor({IDR_HAND_CURSOR});
         d.SubclassButtons({IDC_PROCEED, IDCANCEL, 1010});
         withButtons = d.SetButtonCursor({IDR_HAND_CURSOR});
-        for (int i = 0; i < 3; ++i) cursors[i] = d.buttons[i]->cursor;
+        for (int i = 0; i < 3; ++i) cursors[i] = d.buttons[i]->cursor.get();
         setCursorAnswer = SendDlgItemMessageA(d.window, IDC_PROCEED, WM_SETCURSOR,
                                               reinterpret_cast<WPARAM>(d.window), HTCLIENT);
     };
@@ -244,7 +244,7 @@ TEST_F(SkinDialogTest, EveryButtonGetsACursorOfItsOwn) {
     EXPECT_NE(cursors[0], cursors[1]);
     EXPECT_NE(cursors[1], cursors[2]);
     EXPECT_EQ(setCursorAnswer, 1);
-    for (auto& button : dialog.buttons) EXPECT_EQ(button->cursor, nullptr) << "gone with the window";
+    for (auto& button : dialog.buttons) EXPECT_EQ(button->cursor.get(), nullptr) << "gone with the window";
     // The first button's cursor was the current one when it was destroyed.
     EXPECT_NE(GetCursor(), cursors[0]) << "a destroyed cursor is still the current one";
 }
@@ -255,7 +255,7 @@ TEST_F(SkinDialogTest, LongerCursorListGoesButtonByButton) {
     dialog.init = [&](ProbeDialog& d) {
         d.SubclassButtons({IDC_PROCEED, IDCANCEL, 1010});
         d.SetButtonCursor({IDR_HAND_CURSOR, 4711});  // the second cursor does not exist
-        for (int i = 0; i < 3; ++i) cursors[i] = d.buttons[i]->cursor;
+        for (int i = 0; i < 3; ++i) cursors[i] = d.buttons[i]->cursor.get();
     };
     dialog.ShowModal(owner);
     EXPECT_NE(cursors[0], nullptr);

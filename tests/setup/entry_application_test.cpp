@@ -98,8 +98,8 @@ TEST_F(ApplicationStart, CreatesTheHiddenMainWindowFromTheLibrary) {
     ASSERT_NE(nullptr, window);
 
     // The library is the resource instance: title and icon come from it.
-    ASSERT_NE(nullptr, application.resourceLibrary);
-    EXPECT_EQ(application.resourceLibrary, module::ResourceInstance());
+    ASSERT_NE(nullptr, application.resourceLibrary.get());
+    EXPECT_EQ(application.resourceLibrary.get(), module::ResourceInstance());
     char text[100] = {};
     GetClassNameA(window, text, sizeof text);
     EXPECT_STREQ("OrvalisToolKit", text);
@@ -128,7 +128,7 @@ TEST_F(ApplicationStart, CreatesTheHiddenMainWindowFromTheLibrary) {
     // The desktop toolbar registration is removed before its window goes.
     using Sent = std::vector<std::pair<DWORD, HWND>>;
     EXPECT_EQ(appBarMessages, (Sent{{ABM_NEW, window}, {ABM_REMOVE, window}}));
-    EXPECT_EQ(nullptr, application.resourceLibrary);
+    EXPECT_EQ(nullptr, application.resourceLibrary.get());
     EXPECT_EQ(nullptr, GetModuleHandleA("entry_titled_library.dll"));
     // Nothing loads from a freed library: the program is the resource instance again.
     EXPECT_EQ(module::ProgramInstance(), module::ResourceInstance());
@@ -161,7 +161,7 @@ TEST_F(ApplicationStart, NoDescriptionStopsAtOnce) {
     SetupApplication application;
     EXPECT_FALSE(application.Startup());
     EXPECT_EQ(SETUP_E_DEFAULT, setupResult);
-    EXPECT_EQ(nullptr, application.resourceLibrary);
+    EXPECT_EQ(nullptr, application.resourceLibrary.get());
 }
 
 TEST_F(ApplicationStart, LibraryThatDoesNotLoadLeavesTheProgramsResources) {
@@ -170,7 +170,7 @@ TEST_F(ApplicationStart, LibraryThatDoesNotLoadLeavesTheProgramsResources) {
     Describe("entry_broken_library.dll");
     SetupApplication application;
     EXPECT_TRUE(application.Startup());
-    EXPECT_EQ(nullptr, application.resourceLibrary);
+    EXPECT_EQ(nullptr, application.resourceLibrary.get());
     EXPECT_EQ(module::ProgramInstance(), module::ResourceInstance());
     // This test program carries the program's string table, as setup.exe does.
     char title[100] = {};
