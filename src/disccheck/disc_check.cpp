@@ -86,11 +86,6 @@ private:
     std::set<std::string> checkedLicences_, checkedPackages_;
 };
 
-std::string LowerPath(std::string path) {
-    CharLowerBuffA(&path[0], static_cast<DWORD>(path.size()));
-    return path;
-}
-
 std::unique_ptr<DiscChecker::Simulation> DiscChecker::Simulate(std::uint16_t langId) {
     return ReadDiscFor(folder_, langId);
 }
@@ -248,7 +243,7 @@ void DiscChecker::ShowUser(const User& user) {
 // A file some user gets: it must be on the disc and be a file.
 void DiscChecker::CheckUsedFile(const std::string& what, const std::string& name, const std::string& user) {
     std::string path = Resolve(name);
-    usedFiles_.insert(LowerPath(path));
+    usedFiles_.insert(LowerAnsi(path));
     if (LeavesDisc(folder_, name, path)) {
         report_.Add(Severity::Error, "files", name, what + " lies outside the disc (" + path + ")");
     } else if (PathExists(path, PathKind::Folder)) {
@@ -269,7 +264,7 @@ std::string DiscChecker::ClipFor(const SetupDescription& d, const std::string& u
         std::string value = Attribute(*owner, "AVI");
         bool network = value.compare(0, 2, "\\\\") == 0;
         std::string path = network ? value : Resolve(value);
-        usedFiles_.insert(LowerPath(path));
+        usedFiles_.insert(LowerAnsi(path));
         std::optional<std::string> bytes = PathExists(path, PathKind::File) ? ReadWholeFile(path) : std::nullopt;
         ClipFacts facts = bytes ? ReadClipFacts(*bytes) : ClipFacts{};
         std::string problem = network ? "a network path, off the disc" : bytes ? facts.problem : "missing";
@@ -393,7 +388,7 @@ void DiscChecker::CheckNamedFiles(const XmlNode& node, bool isRoot) {
             report_.Add(Severity::Error, "files", name, std::string(attributeName) + " on " + element + " lies outside the disc");
             continue;
         }
-        if (usedFiles_.count(LowerPath(path)) || PathExists(path, PathKind::File)) continue;
+        if (usedFiles_.count(LowerAnsi(path)) || PathExists(path, PathKind::File)) continue;
         std::string what = std::string(attributeName) + " on " + element;
         if (std::string(attributeName) == "RESOURCEDLL") {
             report_.Add(Severity::Warning, "files", name,
@@ -538,7 +533,7 @@ void DiscChecker::CheckLanguageKeys() {
 void DiscChecker::CheckLibraries() {
     for (const auto& library : libraries_) {
         const std::string& path = library.first;
-        bool onDisc = LowerPath(path).compare(0, folder_.size() + 1, LowerPath(folder_ + "\\")) == 0;
+        bool onDisc = LowerAnsi(path).compare(0, folder_.size() + 1, LowerAnsi(folder_ + "\\")) == 0;
         std::string name = onDisc ? path.substr(folder_.size() + 1) : path;
         DataLibrary data(library.first);
         if (!data) {

@@ -34,6 +34,11 @@ std::string Recode(const std::string& text, UINT from, UINT to) {
     return recoded;
 }
 
+std::string LowerAnsi(std::string text) {
+    if (!text.empty()) CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
 bool IsAnsiLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
 
 DataLibrary::DataLibrary(const std::string& path) {

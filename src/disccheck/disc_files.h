@@ -15,6 +15,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // Text of one code page in another (CP_UTF8, CP_ACP, ...).
 std::string Recode(const std::string& text, UINT from, UINT to);
 
+// The text in lower case by the ANSI code page's rules, as the system compares paths.
+std::string LowerAnsi(std::string text);
+
 // Whether the byte starts a two-byte character in the ANSI code page (the layout texts'
 // tokeniser asks).
 bool IsAnsiLeadByte(unsigned char c);

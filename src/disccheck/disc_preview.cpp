@@ -19,11 +19,6 @@
 
 namespace {
 
-std::string Lower(std::string text) {
-    if (!text.empty()) CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
-
 std::string AviOf(const XmlNode* node) {
     const XmlAttribute* avi = node ? node->FindAttribute("AVI") : nullptr;
     return avi ? "AVI=" + avi->value : std::string();
@@ -80,7 +75,7 @@ public:
 private:
     std::string Resolve(const std::string& name) const { return ResolvePath(disc_, name); }
     std::string OnDisc(const std::string& path) const {
-        return Lower(path).compare(0, disc_.size() + 1, Lower(disc_ + "\\")) == 0 ? path.substr(disc_.size() + 1) : path;
+        return LowerAnsi(path).compare(0, disc_.size() + 1, LowerAnsi(disc_ + "\\")) == 0 ? path.substr(disc_.size() + 1) : path;
     }
 
     // The library the set-up makes its resource instance: the section's, or its own.
@@ -92,7 +87,7 @@ private:
     std::string KeyOf(const Group& group) const {
         if (!group.reading->loaded) return "no section";
         const SetupDescription& d = *group.reading->description;
-        return Lower(LibraryOf(d)) + "|" + Lower(d.license.empty() ? std::string() : Resolve(d.license)) + "|" +
+        return LowerAnsi(LibraryOf(d)) + "|" + LowerAnsi(d.license.empty() ? std::string() : Resolve(d.license)) + "|" +
                AviOf(d.selectedNode) + "|" + AviOf(d.rootNode);
     }
 

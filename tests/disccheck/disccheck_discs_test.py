@@ -16,7 +16,7 @@ import tempfile
 
 import winetest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from preview_reader import read_preview, set_of  # noqa: E402
 
 BUILD = winetest.build_dir()

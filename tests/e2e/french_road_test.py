@@ -8,7 +8,6 @@ import shutil
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "disccheck"))
 import winetest  # noqa: E402
 from e2e_support import (KIT_FOLDER, PROGRAM_FILES, CLIENT_KEY, PRODUCT_KEY, SAMPLE_PACKAGE_KEY, BIG_SCREEN,  # noqa: E402
                          SetupRun, check, check_equal, go_through, screenshot_dir)
