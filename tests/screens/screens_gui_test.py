@@ -356,9 +356,9 @@ def licence_shows(prefix, display, lang, name, expected, where="work", tab=False
             check_empty_panel(display, window, shot, lang)
         if tab:
             winetest.key(display, "Tab", window)
-            state = host.fresh_state()
-            check(state["focus"][0] == "203", f"Tab moves into the text: {state['focus']}")
-            start, end = state["license_selection"][0].split(",")
+            focus = host.focus_becomes("203")
+            check(focus == "203", f"Tab moves into the text: {focus}")
+            start, end = host.fresh_state()["license_selection"][0].split(",")
             check(start == end, f"tabbing in selects nothing: {start},{end}")
         host.click_face(window, SCREEN_CLIENT, PROCEED)
         check(host.finish()["result"] == "1008", "Accept gives 1008")
