@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "recorder_client.h"
+#include "win32_helpers.h"
 
 namespace {
 
@@ -35,22 +36,6 @@ void WriteText(const std::string& path, const std::string& text) {
     DWORD written = 0;
     WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     CloseHandle(file);
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 // A description with one English section whose resource library is lang\res.dll and whose
@@ -156,8 +141,8 @@ protected:
         ASSERT_TRUE(recorder::RegisterAssociations(log));
     }
     void TearDown() override {
-        RemoveTree(disc);
-        RemoveTree(elsewhere);
+        RemoveFolder(disc);
+        RemoveFolder(elsewhere);
     }
 
     void UseDescription() { WriteText(disc + "\\cd_client.qxml", kDescription); }

@@ -134,7 +134,9 @@ void RemoveFolder(const std::string& path) {
         do {
             std::string name = found.cFileName;
             if (name == "." || name == "..") continue;
-            DeleteFileA((path + "\\" + name).c_str());
+            std::string inside = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveFolder(inside);
+            else DeleteFileA(inside.c_str());
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }

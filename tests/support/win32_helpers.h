@@ -55,7 +55,7 @@ bool FileExists(const std::string& path);
 bool CreateEmptyFile(const std::string& path);
 // Whole content of a file; nullopt when it is missing.
 std::optional<std::string> ReadWholeFile(const std::string& path);
-// Deletes a folder with its files (one level deep is all the tests make).
+// Deletes a folder with everything in it.
 void RemoveFolder(const std::string& path);
 
 // Runs a program of the system folder with arguments and waits; its exit code, or -1.
