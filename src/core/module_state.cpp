@@ -1,5 +1,6 @@
 #include "core/module_state.h"
 
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,7 @@ HICON setupIcon = nullptr;
 struct HandOverList {
     CriticalSection lock;
     std::vector<std::pair<DWORD, void*>> entries;
+    std::vector<std::pair<HWND, void*>> bound;  // the window map: a screen has a handful
 };
 
 HandOverList& List() {
@@ -70,6 +72,38 @@ void* TakeWindowObject() {
         }
     }
     return object;
+}
+
+bool BindWindow(HWND window, void* object) {
+    HandOverList& list = List();
+    CriticalSectionLock hold(list.lock);
+    for (const auto& entry : list.bound)
+        if (entry.first == window) return false;
+    try {
+        list.bound.emplace_back(window, object);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void* BoundObject(HWND window) {
+    HandOverList& list = List();
+    CriticalSectionLock hold(list.lock);
+    for (const auto& entry : list.bound)
+        if (entry.first == window) return entry.second;
+    return nullptr;
+}
+
+void UnbindWindow(HWND window, const void* object) {
+    HandOverList& list = List();
+    CriticalSectionLock hold(list.lock);
+    for (auto it = list.bound.begin(); it != list.bound.end(); ++it) {
+        if (it->first == window) {
+            if (it->second == object) list.bound.erase(it);
+            return;
+        }
+    }
 }
 
 }  // namespace module

@@ -1,5 +1,6 @@
 // Process-wide module state of the set-up (win32 build): the program and resource
-// instances, the main thread, the set-up icon and the window-creation hand-over list.
+// instances, the main thread, the set-up icon, the window-creation hand-over list and the
+// map from windows to the objects that handle their messages.
 #pragma once
 
 #include <windows.h>
@@ -24,5 +25,14 @@ void SetSetupIcon(HICON icon);
 // next window it creates; that window's first message takes the entry of its own thread.
 void PushWindowObject(void* object);
 void* TakeWindowObject();
+
+// The window map: which object handles a window's messages. Kept here rather than on the
+// window (a property is a system call per message on some systems), under the hand-over
+// list's lock, so that it may be read and changed from any thread.
+// BindWindow: false when the window is bound already or the map cannot grow.
+bool BindWindow(HWND window, void* object);
+void* BoundObject(HWND window);
+// Ends the window's binding when it is bound to this object.
+void UnbindWindow(HWND window, const void* object);
 
 }  // namespace module

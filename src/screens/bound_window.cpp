@@ -4,10 +4,6 @@
 #include "screens/common_controls.h"
 #include "screens/window_fault.h"
 
-namespace {
-const char kObjectProperty[] = "OrtkWindowObject";
-}  // namespace
-
 BoundWindow::~BoundWindow() { BoundWindow::Untie(); }
 
 void BoundWindow::OnFinalMessage(HWND) {}
@@ -16,13 +12,12 @@ HWND BoundWindow::ScreenToEnd(HWND target) const { return target; }
 
 void BoundWindow::Untie() {
     if (!window) return;
-    if (GetPropA(window, kObjectProperty) == this) RemovePropA(window, kObjectProperty);
+    module::UnbindWindow(window, this);
     window = nullptr;
 }
 
 bool BoundWindow::Tie(HWND target) {
-    if (!target || window || GetPropA(target, kObjectProperty)) return false;
-    if (!SetPropA(target, kObjectProperty, this)) return false;
+    if (!target || window || !module::BindWindow(target, this)) return false;
     window = target;
     return true;
 }
@@ -76,7 +71,7 @@ HWND BoundWindow::CreateBound(DWORD exStyle, const char* className, const char* 
 }
 
 BoundWindow* BoundWindow::ObjectOf(HWND target, bool takeEntry) {
-    auto* object = static_cast<BoundWindow*>(GetPropA(target, kObjectProperty));
+    auto* object = static_cast<BoundWindow*>(module::BoundObject(target));
     if (object || !takeEntry) return object;
     object = static_cast<BoundWindow*>(module::TakeWindowObject());
     if (!object) return nullptr;
@@ -90,14 +85,18 @@ BoundWindow* BoundWindow::ObjectOf(HWND target, bool takeEntry) {
 }
 
 LRESULT BoundWindow::Deliver(HWND target, UINT message, WPARAM wParam, LPARAM lParam) {
-    return window_fault::Guard<LRESULT>(ScreenToEnd(target), 0, [&] {
+    try {
         LRESULT answer = Dispatch(message, wParam, lParam);
         if (message == WM_NCDESTROY) {
             Untie();
             OnFinalMessage(target);
         }
         return answer;
-    });
+    } catch (...) {
+        // The screen to end is looked up only now: it costs a system call per message.
+        window_fault::KeepCurrent(ScreenToEnd(target));
+        return 0;
+    }
 }
 
 INT_PTR CALLBACK BoundWindow::DialogProcedure(HWND target, UINT message, WPARAM wParam,

@@ -1,9 +1,9 @@
 // The tie between a window and the C++ object that handles its messages, one scheme for
 // every window of the set-up: the dialogs and windows it creates and the controls it
-// subclasses. The object is kept in a window property, which leaves the window's user
-// data to whoever else wants it. A window the set-up creates is tied on its first message
-// to the object that its creating thread recorded in the hand-over list just before; an
-// existing window is tied when it is subclassed. The tie ends at WM_NCDESTROY, after the
+// subclasses. The object is kept in the module's window map, which leaves the window's
+// user data to whoever else wants it. A window the set-up creates is tied on its first
+// message to the object that its creating thread recorded in the hand-over list just
+// before; an existing window is tied when it is subclassed. The tie ends at WM_NCDESTROY, after the
 // object has seen the message and before its OnFinalMessage.
 //
 // The procedures here are exception boundaries: what a handler throws is kept and ends

@@ -17,15 +17,4 @@ void KeepCurrent(HWND modalDialog);
 // Rethrows the kept exception of this thread, if any, and forgets it.
 void RethrowKept();
 
-// The answer of a window procedure: `body` runs; an exception is kept and `failed` given.
-template <typename Result, typename Body>
-Result Guard(HWND modalDialog, Result failed, Body&& body) {
-    try {
-        return body();
-    } catch (...) {
-        KeepCurrent(modalDialog);
-        return failed;
-    }
-}
-
 }  // namespace window_fault
