@@ -72,6 +72,12 @@ HWND SkinDialog::CreateHidden(HWND owner) {
 }
 
 LRESULT SkinDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The sink's caret lies off the screen, but blinking it would wake this thread twice a
+    // second for as long as the screen is open: it is hidden each time the sink takes the
+    // focus (the edit control shows its caret before it notifies).
+    if (message == WM_COMMAND && HIWORD(wParam) == EN_SETFOCUS && focusSink &&
+        reinterpret_cast<HWND>(lParam) == focusSink)
+        HideCaret(focusSink);
     INT_PTR answer = Route(message, wParam, lParam);
     if (message == WM_NCDESTROY) focusSink = nullptr;  // went with the dialog
     return answer;

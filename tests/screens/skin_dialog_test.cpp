@@ -311,6 +311,7 @@ TEST_F(SkinDialogTest, FocusSinkIsMadeOnceAndTakesTheFocus) {
     ProbeDialog dialog(kSkinnedTemplate);
     HWND first = nullptr, second = nullptr, focusFirst = nullptr, focusSecond = nullptr;
     RECT where = {};
+    int sinkMessages = 0;
     dialog.init = [&](ProbeDialog& d) { first = d.CreateFocusSink(); };
     dialog.shown = [&](ProbeDialog& d) {
         focusFirst = GetFocus();
@@ -319,6 +320,15 @@ TEST_F(SkinDialogTest, FocusSinkIsMadeOnceAndTakesTheFocus) {
         focusSecond = GetFocus();
         GetWindowRect(second, &where);
         MapWindowPoints(nullptr, d.window, reinterpret_cast<POINT*>(&where), 2);
+        // Its caret is hidden: no blink wakes the screen while it waits.
+        for (DWORD end = GetTickCount() + 1200, now; (now = GetTickCount()) < end;) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.hwnd == second) ++sinkMessages;
+                DispatchMessageA(&message);
+            }
+        }
     };
     dialog.ShowModal(owner);
     ASSERT_NE(first, nullptr);
@@ -326,6 +336,7 @@ TEST_F(SkinDialogTest, FocusSinkIsMadeOnceAndTakesTheFocus) {
     EXPECT_EQ(focusFirst, first) << "WM_INITDIALOG returned FALSE: the sink keeps the focus";
     EXPECT_EQ(focusSecond, first);
     EXPECT_RECT(where, -100, -100, 10, 10);
+    EXPECT_EQ(sinkMessages, 0);
     EXPECT_EQ(dialog.focusSink, nullptr) << "forgotten with its window";
 }
 
