@@ -152,25 +152,18 @@ bool Enumerate95(ProcessFinder::ProcessCallback callback, void* context) {
     return true;
 }
 
-// The polls of both waits: 100 ms on the process in hand, then this thread's messages.
-class PollingSteps : public ProcessWaitSteps {
-public:
-    bool PollEnded() override { return WaitForSingleObject(waiting_, 100) != WAIT_TIMEOUT; }
-    void DispatchMessages() override {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+// Removes and dispatches every message waiting for this thread.
+void DispatchWaitingMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
     }
-    void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
+}
 
-protected:
-    HANDLE waiting_ = nullptr;
-};
-
-// The wait by program path: one opened process at a time.
-class Win32WaitSteps : public PollingSteps {
+// The wait by program path: one opened process at a time, polled for 100 ms, this
+// thread's messages dispatched after each poll.
+class Win32WaitSteps : public ProcessWaitSteps {
 public:
     Win32WaitSteps(ProcessFinder& finder, const char* path, std::uint32_t mode)
         : finder_(finder), path_(path), mode_(mode) {}
@@ -182,11 +175,12 @@ public:
     }
     bool OpenForWait(std::uint32_t id) override {
         process_.reset(OpenProcess(IsNtPlatform() ? kOpenForWaitNt : kOpenForWait95, FALSE, id));
-        waiting_ = process_.get();
         return static_cast<bool>(process_);
     }
+    bool PollEnded() override { return WaitForSingleObject(process_.get(), 100) != WAIT_TIMEOUT; }
+    void DispatchMessages() override { DispatchWaitingMessages(); }
+    void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
     void CloseWait() override {
-        waiting_ = nullptr;
         process_.reset();
         finder_.found = false;
     }
@@ -198,33 +192,17 @@ private:
     UniqueHandle process_;
 };
 
-// The wait for a process whose handle the caller holds: it is "found" once.
-class HandleWaitSteps : public PollingSteps {
-public:
-    explicit HandleWaitSteps(HANDLE process) : process_(process) {}
-
-    bool FindMatch(std::uint32_t& id) override {
-        if (asked_) return false;
-        asked_ = true;
-        id = 0;
-        return true;
-    }
-    bool OpenForWait(std::uint32_t) override {
-        waiting_ = process_;
-        return process_ != nullptr;
-    }
-    void CloseWait() override { waiting_ = nullptr; }
-
-private:
-    HANDLE process_;
-    bool asked_ = false;
-};
-
 }  // namespace
 
-bool WaitForProcessHandle(HANDLE process, std::uint32_t pollCount) {
-    HandleWaitSteps steps(process);
-    return WaitUntilNoMatchLeft(steps, pollCount, 0);
+bool WaitDispatchingMessages(HANDLE object) {
+    if (!object) return false;
+    for (;;) {
+        DWORD woke = MsgWaitForMultipleObjects(1, &object, FALSE, INFINITE, QS_ALLINPUT);
+        if (woke == WAIT_OBJECT_0) return true;
+        if (woke != WAIT_OBJECT_0 + 1) return false;
+        // Every waiting message is taken: only messages that arrive later wake the wait.
+        DispatchWaitingMessages();
+    }
 }
 
 bool IsNtPlatform() {

@@ -62,9 +62,10 @@ private:
     PathCache paths_;
 };
 
-// Waits for the process of a handle the caller holds, with the same polls as the wait by
-// path: 100 ms each, this thread's messages dispatched between them. False when it gave up.
-bool WaitForProcessHandle(HANDLE process, std::uint32_t pollCount);
+// Waits until the object of a handle the caller holds (a process, a thread) is signalled,
+// dispatching this thread's messages as they arrive, with no polls: the thread sleeps
+// until one or the other comes. False when the handle cannot be waited for.
+bool WaitDispatchingMessages(HANDLE object);
 
 // True on the Windows NT family (GetVersionExA platform id 2).
 bool IsNtPlatform();

@@ -107,8 +107,9 @@ bool RunPackage(PackageRunHost& host, const std::string& package) {
     Sleep(kPauseAfterStartMs);
     // The started installer first, by its handle: its path may be unreadable from here (a
     // 64-bit or protected process, another session), and the wait by path would then end
-    // at once. Then by program path, as the installer may hand over to other processes.
-    WaitForProcessHandle(installer.get(), kPollCount);
+    // at once. This wait sleeps until the installer ends. Then by program path, as the
+    // installer may hand over to other processes.
+    WaitDispatchingMessages(installer.get());
     ProcessFinder finder;
     finder.WaitForProcessesToEnd(packagePath.c_str(), kPollCount, 0, 0);
     finder.WaitForProcessesToEnd(cleanupPath.c_str(), kPollCount, 0, 0);

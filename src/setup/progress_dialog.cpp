@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "actions/process_finder.h"
 #include "core/product.h"
 #include "core/result_codes.h"
 #include "core/text_value.h"
@@ -41,16 +42,7 @@ ProgressDialog::~ProgressDialog() {
     // never waits on this thread, so the wait cannot deadlock. After a handler failed the
     // worker may still be waiting for the package: this thread's windows are served
     // meanwhile, so that none shows as not responding.
-    if (!workerThread) return;
-    HANDLE worker = workerThread.get();
-    while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) ==
-           WAIT_OBJECT_0 + 1) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    if (workerThread) WaitDispatchingMessages(workerThread.get());
 }
 
 bool ProgressDialog::MessageTable(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

@@ -266,8 +266,17 @@ def cleanup_64bit(run, disc):
         put(disc, r"package\_ISDel.exe", f.read())
 
 
-def vdmdbg_unloadable(run):
-    run.env_extra["WINEDLLOVERRIDES"] = winetest.WINE_ENV["WINEDLLOVERRIDES"] + ";vdmdbg=d"
+def unloadable(library):
+    def machine(run):
+        run.env_extra["WINEDLLOVERRIDES"] = winetest.WINE_ENV["WINEDLLOVERRIDES"] + f";{library}=d"
+    return machine
+
+
+def road_waits_for_package(run):
+    """The whole way through; the set-up must not end before its package."""
+    go_through(run)
+    run.proc.wait(120)
+    check(not run.prefix.running("OrvalisKit.exe"), "the set-up ended before the package")
 
 
 def temp_read_only(run):
@@ -484,10 +493,15 @@ ROWS = [
         values=INSTALLED, timeout=150, modes=("wow64",),
         home="its path is read from its image name: the set-up waits for it"),
     Row("VdmdbgUnloadable", "VDMDBG.DLL cannot be loaded; the clean-up program lingers",
-        machine=[vdmdbg_unloadable, lambda run: run.package_mode("normal", cleanup_seconds=15)],
+        machine=[unloadable("vdmdbg"), lambda run: run.package_mode("normal", cleanup_seconds=15)],
         road=road_waits_for_cleanup, screens=["welcome", "licence", "progress"], pages=[FIRST_VISIT],
         values=INSTALLED, timeout=150,
         home="the processes are listed without it: the set-up waits for the clean-up program"),
+    Row("ProcessListUnreadable", "PSAPI.DLL cannot be loaded; the package works for 12 s",
+        machine=[unloadable("psapi"), lambda run: run.package_mode("normal", seconds=12)],
+        road=road_waits_for_package, screens=["welcome", "licence", "progress"], pages=[FIRST_VISIT],
+        values=INSTALLED, timeout=150,
+        home="no process is found by its path: the wait on the package's own handle holds the run"),
     Row("ProgramFilesDirMissing", '"ProgramFilesDir" removed',
         machine=[reg_text(f'[{SYSTEM_KEY}]\n"ProgramFilesDir"=-')], road=road_stop_at_welcome,
         screens=STOPPED, home="silent: sound behaviour (another drive with room)"),
