@@ -2,13 +2,15 @@
 """make bench: the set-up beside an NSIS 3 installer of the same job and a program that only
 shows one window, measured in one run under Wine and Xvfb, each in fresh prefixes.
 
-  bench.py [--build build/win32] [--disc DIR] [--run-disc DIR] [--starts 5] [--idle 200]
-           [--seconds 30]
+  bench.py [--build build/win32] [--disc DIR] [--run-disc DIR] [--starts 5]
+           [--idle 200,300] [--rounds 3] [--seconds 30]
 
 Prints sizes, the median time from start to the first window, the CPU that the installer
-process and the prefix's wineserver use over 20 s while a package runs (also with idle
-processes in the prefix), and the installer's peak resident memory, with ratios. The machine
-is seldom quiet: the ratios say more than the absolute figures. Sizes are the 32-bit
+process and the prefix's wineserver use over 20 s while a package runs (with no other
+process in the prefix, and with each number of idle processes asked for), and the
+installer's peak resident memory, with ratios. Each CPU figure is the median of its rounds,
+the set-up and NSIS taking turns, so that a busy moment of the machine does not decide a
+ratio; even so, the ratios say more than the absolute figures. Sizes are the 32-bit
 product's. Where the kernel runs no 32-bit programs, the running figures come from 64-bit
 builds of all three (--run-disc: the 64-bit build's disc) under Wine's 64-bit loader.
 """
@@ -264,9 +266,12 @@ def main():
     parser.add_argument("--disc")
     parser.add_argument("--run-disc")
     parser.add_argument("--starts", type=int, default=5)
-    parser.add_argument("--idle", type=int, default=200)
+    parser.add_argument("--idle", default="200,300",
+                        help="numbers of idle processes, comma-separated (none is always run)")
+    parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--seconds", type=int, default=30)
     args = parser.parse_args()
+    idle_counts = [0] + [int(n) for n in args.idle.split(",") if n.strip() and int(n) > 0]
     build = winetest.use_build(os.path.abspath(args.build))
     source_disc = os.path.abspath(args.disc or os.path.join(build, "disc"))
 
@@ -309,26 +314,42 @@ def main():
             starts = {name: start_times(program, run_disc, args.starts)
                       for name, program in (("ours", setup), ("nsis", run_nsis), ("one", run_one))}
             median = {k: statistics.median(v) if v else None for k, v in starts.items()}
-            ours_cpu, ours_peak = our_run(run_disc, args.seconds, 0, run_one)
-            nsis_cpu, nsis_peak = nsis_run(run_disc, run_nsis, args.seconds, 0, run_one)
-            ours_idle, _ = our_run(run_disc, args.seconds, args.idle, run_one)
-            nsis_idle, _ = nsis_run(run_disc, run_nsis, args.seconds, args.idle, run_one)
+            cpu = {}  # idle count -> ([ours...], [nsis...])
+            ours_peak = nsis_peak = 0
+            for idle in idle_counts:
+                ours, nsis_cpus = [], []
+                for _ in range(max(1, args.rounds)):
+                    figure, peak = our_run(run_disc, args.seconds, idle, run_one)
+                    ours.append(figure)
+                    ours_peak = max(ours_peak, peak)
+                    figure, peak = nsis_run(run_disc, run_nsis, args.seconds, idle, run_one)
+                    nsis_cpus.append(figure)
+                    nsis_peak = max(nsis_peak, peak)
+                cpu[idle] = (ours, nsis_cpus)
             one_cpu, one_peak = one_window_run(run_one)
             sec = lambda v: f"{v:.2f} s"  # noqa: E731
-            pct = lambda v: f"{v:.1f} % of a core"  # noqa: E731
+            pct = lambda v: f"{v:.2f} % of a core"  # noqa: E731
             mb = lambda v: f"{v / 1024:.1f} MB"  # noqa: E731
-            lines += [
-                row(f"start to first window, median of {args.starts}", median["ours"],
-                    median["nsis"], median["one"], sec),
-                row("CPU of installer + wineserver while a package runs", ours_cpu, nsis_cpu,
-                    one_cpu, pct),
-                row(f"the same with {args.idle} idle processes in the prefix", ours_idle,
-                    nsis_idle, None, pct),
-                row("peak resident memory", ours_peak, nsis_peak, one_peak, mb),
-            ]
+            lines.append(row(f"start to first window, median of {args.starts}", median["ours"],
+                             median["nsis"], median["one"], sec))
+            for idle in idle_counts:
+                ours, nsis_cpus = cpu[idle]
+                name = ("CPU of installer + wineserver while a package runs" if idle == 0 else
+                        f"the same with {idle} idle processes in the prefix")
+                lines.append(row(name, statistics.median(ours), statistics.median(nsis_cpus),
+                                 one_cpu if idle == 0 else None, pct))
+            lines.append(row("peak resident memory", ours_peak, nsis_peak, one_peak, mb))
             lines.append("")
             lines.append("starts (s): " + "; ".join(
                 f"{k} " + " ".join(f"{t:.2f}" for t in v) for k, v in starts.items()))
+            lines.append("CPU rounds (% of a core): " + "; ".join(
+                f"{idle} idle: ours " + " ".join(f"{v:.2f}" for v in cpu[idle][0]) +
+                ", NSIS " + " ".join(f"{v:.2f}" for v in cpu[idle][1]) for idle in idle_counts))
+            busiest = max(idle_counts)
+            if busiest:
+                lines.append(f"This set-up with {busiest} idle processes against none: " +
+                             ratio(statistics.median(cpu[busiest][0]),
+                                   statistics.median(cpu[0][0])))
             lines.append("One window: CPU while it only shows its window.")
             if arch == "win64":
                 lines.append("Start, CPU and memory: 64-bit builds of all three under wine64 "
