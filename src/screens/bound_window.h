@@ -3,8 +3,8 @@
 // subclasses. The object is kept in the module's window map, which leaves the window's
 // user data to whoever else wants it. A window the set-up creates is tied on its first
 // message to the object that its creating thread recorded in the hand-over list just
-// before; an existing window is tied when it is subclassed. The tie ends at WM_NCDESTROY, after the
-// object has seen the message and before its OnFinalMessage.
+// before; an existing window is tied when it is subclassed. The tie ends at WM_NCDESTROY,
+// after the object has seen the message and before its OnFinalMessage.
 //
 // The procedures here are exception boundaries: what a handler throws is kept and ends
 // the modal screen the window belongs to (window_fault); RunDialog and CreateBound
