@@ -9,8 +9,9 @@ Prints sizes, the median time from start to the first window, the CPU that the i
 process and the prefix's wineserver use over 20 s while a package runs (with no other
 process in the prefix, and with each number of idle processes asked for), and the
 installer's peak resident memory, with ratios. Each CPU figure is the median of its rounds,
-the set-up and NSIS taking turns, so that a busy moment of the machine does not decide a
-ratio; even so, the ratios say more than the absolute figures. Sizes are the 32-bit
+the set-up and NSIS taking turns (the first of a round changing each round), so that a busy
+moment of the machine does not decide a ratio; even so, the ratios say more than the
+absolute figures. Sizes are the 32-bit
 product's. Where the kernel runs no 32-bit programs, the running figures come from 64-bit
 builds of all three (--run-disc: the 64-bit build's disc) under Wine's 64-bit loader.
 """
@@ -318,13 +319,19 @@ def main():
             ours_peak = nsis_peak = 0
             for idle in idle_counts:
                 ours, nsis_cpus = [], []
-                for _ in range(max(1, args.rounds)):
-                    figure, peak = our_run(run_disc, args.seconds, idle, run_one)
-                    ours.append(figure)
-                    ours_peak = max(ours_peak, peak)
-                    figure, peak = nsis_run(run_disc, run_nsis, args.seconds, idle, run_one)
-                    nsis_cpus.append(figure)
-                    nsis_peak = max(nsis_peak, peak)
+                for round_ in range(max(1, args.rounds)):
+                    # Who goes first changes every round, so that a machine growing busier
+                    # or quieter over the minutes does not favour either.
+                    for which in ("ours", "nsis") if round_ % 2 == 0 else ("nsis", "ours"):
+                        if which == "ours":
+                            figure, peak = our_run(run_disc, args.seconds, idle, run_one)
+                            ours.append(figure)
+                            ours_peak = max(ours_peak, peak)
+                        else:
+                            figure, peak = nsis_run(run_disc, run_nsis, args.seconds, idle,
+                                                    run_one)
+                            nsis_cpus.append(figure)
+                            nsis_peak = max(nsis_peak, peak)
                 cpu[idle] = (ours, nsis_cpus)
             one_cpu, one_peak = one_window_run(run_one)
             sec = lambda v: f"{v:.2f} s"  # noqa: E731
