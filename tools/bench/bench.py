@@ -11,9 +11,9 @@ process in the prefix, and with each number of idle processes asked for), and th
 installer's peak resident memory, with ratios. Each CPU figure is the median of its rounds,
 the set-up and NSIS taking turns (the first of a round changing each round), so that a busy
 moment of the machine does not decide a ratio; even so, the ratios say more than the
-absolute figures. Sizes are the 32-bit
-product's. Where the kernel runs no 32-bit programs, the running figures come from 64-bit
-builds of all three (--run-disc: the 64-bit build's disc) under Wine's 64-bit loader.
+absolute figures. Sizes are the 32-bit product's. Where the kernel runs no 32-bit programs,
+the running figures come from 64-bit builds of all three (--run-disc: the 64-bit build's
+disc) under Wine's 64-bit loader.
 """
 import argparse
 import os
