@@ -15,14 +15,16 @@ def _xdotool(display, *args, check=True):
 def find_windows(display, title):
     """X windows whose name matches the regular expression title and that are mapped.
 
-    xdotool before 2021 dies with an X error when any window is destroyed while it walks
-    the tree, with the exit status of a search that found nothing: such a search is made
-    again, or a window that closes elsewhere would make this one look gone."""
+    xdotool before 2021 dies with an X error (or crashes) when any window is destroyed
+    while it walks the tree, often with the exit status of a search that found nothing. A
+    search tells the truth only when it ends with 0 or 1 and says nothing on its error
+    output; any other is made again, or a window that closes elsewhere would make this
+    one look gone."""
     env = dict(os.environ, **display.env())
     for _ in range(20):
         out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], env=env,
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        if b"X Error" not in out.stderr:
+        if out.returncode in (0, 1) and not out.stderr.strip():
             break
     return [int(w) for w in out.stdout.split()]
 
