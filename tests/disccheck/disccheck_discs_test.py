@@ -358,6 +358,7 @@ def main():
                         code_p, _, err_p = check("--pictures", folder, os.path.join(work, name),
                                                  env=preview[1] if len(preview) > 1 else None)
                         assert code_p == 1, (code_p, err_p)
+                        assert os.path.isfile(os.path.join(folder, "index.html")), err_p
                         preview[0](read_preview(folder), folder)
                         if stray:
                             with open(os.path.join(folder, "notes.txt")) as f:
