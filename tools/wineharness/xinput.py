@@ -4,9 +4,13 @@ import subprocess
 import time
 
 
+def _run_xdotool(display, args):
+    return subprocess.run(["xdotool"] + [str(a) for a in args], env=dict(os.environ, **display.env()),
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+
 def _xdotool(display, *args, check=True):
-    out = subprocess.run(["xdotool"] + [str(a) for a in args], env=dict(os.environ, **display.env()),
-                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    out = _run_xdotool(display, args)
     if check and out.returncode != 0:
         raise RuntimeError("xdotool " + " ".join(map(str, args)) + " failed")
     return out.stdout.decode()
@@ -20,10 +24,8 @@ def find_windows(display, title):
     search tells the truth only when it ends with 0 or 1 and says nothing on its error
     output; any other is made again, or a window that closes elsewhere would make this
     one look gone."""
-    env = dict(os.environ, **display.env())
     for _ in range(20):
-        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], env=env,
-                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        out = _run_xdotool(display, ["search", "--onlyvisible", "--name", title])
         if out.returncode in (0, 1) and not out.stderr.strip():
             break
     return [int(w) for w in out.stdout.split()]
