@@ -72,9 +72,13 @@ if(EXISTS /usr/src/googletest/CMakeLists.txt)
 else()
   message(FATAL_ERROR "GoogleTest sources missing: run tools/install-deps")
 endif()
-# GoogleTest is not under test: built quickly, without optimisation or sanitizers.
-target_compile_options(gtest PRIVATE -O0 -g0 $<$<NOT:$<BOOL:${WIN32}>>:-fno-sanitize=all>)
-target_compile_options(gtest_main PRIVATE -O0 -g0 $<$<NOT:$<BOOL:${WIN32}>>:-fno-sanitize=all>)
+# GoogleTest is not under test: built quickly, without sanitizers, and unoptimised on the
+# host. For Windows it is optimised lightly: unoptimised it is some 11,000 sections, which
+# MinGW's linker took 2.5 s to sort through in every test program; optimised, 0.5 s.
+foreach(target gtest gtest_main)
+  target_compile_options(${target} PRIVATE -g0 $<IF:$<BOOL:${WIN32}>,-O1,-O0>
+    $<$<NOT:$<BOOL:${WIN32}>>:-fno-sanitize=all>)
+endforeach()
 if(WIN32)
   # The win32 thread model has no std::mutex; GoogleTest gets its Notification from us,
   # here and first in the test programs' precompiled header (ortk_wine_test).
