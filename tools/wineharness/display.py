@@ -24,6 +24,14 @@ class Display:
             raise RuntimeError("Xvfb did not start")
         self.name = ":" + number.decode().strip()
         self.width, self.height = width, height
+        self._tree = None
+
+    def window_tree(self):
+        """This process's connection for questions about the display's windows."""
+        if self._tree is None:
+            from .xinput import WindowTree
+            self._tree = WindowTree(self.name)
+        return self._tree
 
     def env(self):
         return {"DISPLAY": self.name}
@@ -36,6 +44,9 @@ class Display:
         return path
 
     def close(self):
+        if self._tree is not None:
+            self._tree.close()  # before the server goes, or Xlib would end this process
+            self._tree = None
         if self.proc.poll() is None:
             self.proc.terminate()
             try:
