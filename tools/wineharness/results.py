@@ -1,8 +1,8 @@
 """Results of script tests: named cases, run one by one or all, written as JUnit XML."""
 import contextlib
+import html
 import os
 import sys
-import html
 import time
 
 
