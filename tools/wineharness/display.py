@@ -2,6 +2,8 @@
 import os
 import subprocess
 
+from .xinput import WindowTree
+
 
 class Display:
     """A private Xvfb server."""
@@ -29,7 +31,6 @@ class Display:
     def window_tree(self):
         """This process's connection for questions about the display's windows."""
         if self._tree is None:
-            from .xinput import WindowTree
             self._tree = WindowTree(self.name)
         return self._tree
 

@@ -26,6 +26,7 @@ class _WindowAttributes(ctypes.Structure):
 
 _IS_VIEWABLE = 2
 _xlib = None
+_error_handler = None  # the callback Xlib holds, kept alive with the library
 
 
 def _ignore_x_error(connection, event):
@@ -35,7 +36,7 @@ def _ignore_x_error(connection, event):
 
 
 def _library():
-    global _xlib
+    global _xlib, _error_handler
     if _xlib is None:
         lib = ctypes.CDLL("libX11.so.6")
         p, ulong, pulong = ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong)
@@ -57,9 +58,8 @@ def _library():
                                               ctypes.POINTER(ctypes.c_int),
                                               ctypes.POINTER(ctypes.c_int), pulong]
         lib.XFree.argtypes = [p]
-        handler = ctypes.CFUNCTYPE(ctypes.c_int, p, p)(_ignore_x_error)
-        lib.XSetErrorHandler(handler)
-        lib.ortk_error_handler = handler  # kept alive as long as the library
+        _error_handler = ctypes.CFUNCTYPE(ctypes.c_int, p, p)(_ignore_x_error)
+        lib.XSetErrorHandler(_error_handler)
         _xlib = lib
     return _xlib
 
