@@ -11,8 +11,9 @@
 // With --hold it only opens FILE for reading, shared with readers alone (no one may write,
 // rename or delete it), and keeps it open until it is ended.
 // With --crowd it starts N copies of itself suspended, which stand in the process list like
-// any other program but cost next to nothing, writes "crowd N" (the number started) to its
-// output, and waits until it is ended; the copies end with it.
+// any other program but cost next to nothing, writes "crowd N" (the number started, and the
+// last error if that is fewer) to its output, and waits until it is ended; the copies end
+// with it.
 #include <windows.h>
 
 #include <cstdlib>
@@ -67,21 +68,35 @@ int Crowd(const char* program, long count) {
                                          sizeof limits))
         return 1;
     std::string commandLine = std::string("\"") + program + "\"";
+    // A start that fails is tried again a while: on a busy machine one can fail for want of
+    // something that is back a moment later. What stopped the crowd goes into the report.
     long started = 0;
-    for (long i = 0; i < count; ++i) {
+    DWORD lastError = 0;
+    for (int retries = 50; started < count && retries > 0;) {
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
         std::string line = commandLine;
         if (!CreateProcessA(program, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                            nullptr, nullptr, &startup, &process))
-            break;
-        if (AssignProcessToJobObject(job, process.hProcess)) ++started;
-        else TerminateProcess(process.hProcess, 1);
+                            nullptr, nullptr, &startup, &process)) {
+            lastError = GetLastError();
+            --retries;
+            Sleep(100);
+            continue;
+        }
+        if (AssignProcessToJobObject(job, process.hProcess)) {
+            ++started;
+        } else {
+            lastError = GetLastError();
+            --retries;
+            TerminateProcess(process.hProcess, 1);
+        }
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    std::string report = "crowd " + std::to_string(started) + "\r\n";
+    std::string report = "crowd " + std::to_string(started);
+    if (started < count) report += " (error " + std::to_string(lastError) + ")";
+    report += "\r\n";
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), report.data(), static_cast<DWORD>(report.size()),
               &written, nullptr);
