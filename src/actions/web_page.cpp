@@ -86,8 +86,9 @@ bool OpenOnDesktop(IShellDispatch2* shell, const std::string& file) {
     ScopedVariant show;
     show.value.vt = VT_I4;
     show.value.lVal = SW_SHOWNORMAL;
-    return SUCCEEDED(shell->ShellExecute(name.value.bstrVal, none.value, none.value, none.value,
-                                         show.value));
+    // Explorer answers S_FALSE when its own open fails: only S_OK means the page opened.
+    return shell->ShellExecute(name.value.bstrVal, none.value, none.value, none.value,
+                               show.value) == S_OK;
 }
 
 void OpenWithShell(const std::string& file, const char* parameters) {

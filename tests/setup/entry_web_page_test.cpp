@@ -59,11 +59,12 @@ public:
         keptContract = file && SysStringLen(file) == std::wcslen(file) &&
                        arguments.vt == VT_EMPTY && folder.vt == VT_EMPTY && verb.vt == VT_EMPTY &&
                        show.vt == VT_I4 && show.lVal == SW_SHOWNORMAL;
-        if (!opens_) return E_FAIL;
+        // Explorer answers S_FALSE, not an error, when its own open fails.
+        if (!opens_) return S_FALSE;
         return reinterpret_cast<INT_PTR>(::ShellExecuteA(nullptr, nullptr, name.c_str(), nullptr,
                                                        nullptr, SW_SHOWNORMAL)) > 32
                    ? S_OK
-                   : E_FAIL;
+                   : S_FALSE;
     }
     ORTK_NOT_USED(GetTypeInfoCount, UINT*)
     ORTK_NOT_USED(GetTypeInfo, UINT, LCID, ITypeInfo**)
