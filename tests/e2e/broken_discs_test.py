@@ -76,7 +76,8 @@ def replace_in(old, new):
 
 
 def nested(depth):
-    return replace_in("</CD_CLIENT>", "<DEEP>" * depth + "</DEEP>" * depth + "</CD_CLIENT>")
+    return description(lambda text: text.replace(
+        "</CD_CLIENT>", "<DEEP>" * depth + "</DEEP>" * depth + "</CD_CLIENT>"))
 
 
 def billion_laughs(text):
@@ -84,6 +85,11 @@ def billion_laughs(text):
         f'<!ENTITY lol{i} "{("&lol%d;" % (i - 1)) * 10}">' for i in range(1, 10))
     text = text.replace("<CD_CLIENT ", f"<!DOCTYPE CD_CLIENT [{entities}]>\n<CD_CLIENT ", 1)
     return text.replace('XML_ROOT="xml"', 'XML_ROOT="&lol9;"')
+
+
+def many_attributes(text):
+    attributes = " ".join(f'a{i}="{"x" * 90}"' for i in range(105000))
+    return text.replace("</CD_CLIENT>", f"<PAD {attributes}/></CD_CLIENT>")
 
 
 def many_error_pages(text):
@@ -384,8 +390,7 @@ ROWS = [
         [description(lambda t: t.replace('encoding="windows-1252"', 'encoding="UTF-16"'), "utf-16")],
         [kit_current], screens=["splash"], pages=[WELCOME_BACK], home=SPLASH_ONLY),
     Row("TenMegabytesOfAttributes", "10 MB of attributes on one element",
-        [replace_in("</CD_CLIENT>", "<PAD " + " ".join(f'a{i}="{"x" * 90}"' for i in range(105000))
-                    + "/></CD_CLIENT>")],
+        [description(many_attributes)],
         [kit_current], screens=[], home=NO_DESCRIPTION + " (an element of over 1024 attributes)"),
     Row("NestedHundredThousandDeep", "elements nested 100,000 deep", [nested(100000)],
         [kit_current], screens=[], home=NO_DESCRIPTION),
