@@ -232,7 +232,7 @@ def kit_current(run):
 
 
 def shortcut_on_desktop(run):
-    run.put_on_desktop("Install Vorda Orvalis Tool Kit.lnk")  # returns no wrapper
+    run.put_on_desktop("Install Vorda Orvalis Tool Kit.lnk")
 
 
 def no_desktop(run):
@@ -289,9 +289,18 @@ def road_waits_for_package(run):
     check(not run.prefix.running("OrvalisKit.exe"), "the set-up ended before the package")
 
 
+def no_log(run):
+    check(run.log_text() is None, "a diagnostic log was written")
+
+
+class Wrapper(str):
+    """A shell snippet that a machine step returns, to be run before the set-up in a private
+    mount namespace. Whatever else a step returns is no wrapper."""
+
+
 def temp_read_only(run):
     temp = run.prefix.temp_dir()
-    return f"mount --bind '{temp}' '{temp}' && mount -o remount,bind,ro '{temp}'"
+    return Wrapper(f"mount --bind '{temp}' '{temp}' && mount -o remount,bind,ro '{temp}'")
 
 
 # -- roads: how the test answers the screens ----------------------------------------------------
@@ -479,9 +488,10 @@ ROWS = [
     # machines
     Row("DebugNotADword", '"DEBUG" is a string',
         machine=[reg(CLIENT_KEY, "DEBUG", "1")], road=road_stop_at_welcome, screens=STOPPED,
-        home="silent: sound behaviour (the log is off)"),
+        after=no_log, home="silent: sound behaviour (the log is off)"),
     Row("TempNotWritableWithDebug", "the temporary folder read-only, DEBUG set",
         machine=[temp_read_only], road=road_stop_at_welcome, screens=STOPPED,
+        after=no_log,
         home="log file cannot be written: the run goes on"),
     Row("NoDesktopFolder", "the user's Desktop folder is gone",
         machine=[no_desktop], road=road_through, screens=["welcome", "licence", "progress"],
@@ -544,7 +554,8 @@ def run_row(row):
             make(run, run.disc)
         wrapper = None
         for prepare in row.machine:
-            wrapper = prepare(run) or wrapper
+            made = prepare(run)
+            wrapper = made if isinstance(made, Wrapper) else wrapper
         before = disc_snapshot(run.disc)
         started = time.time()
         run.start(wrapper=wrapper)
