@@ -155,7 +155,8 @@ def _xdotool(display, *args, check=True):
     out = subprocess.run(["xdotool"] + [str(a) for a in args], env=dict(os.environ, **display.env()),
                          stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     if check and out.returncode != 0:
-        raise RuntimeError("xdotool " + " ".join(map(str, args)) + " failed")
+        raise RuntimeError("xdotool " + " ".join(map(str, args)) + " failed: " +
+                           out.stderr.decode(errors="replace").strip())
     return out.stdout.decode()
 
 
