@@ -20,20 +20,13 @@ USER_FOLDERS = ["Desktop", "Documents", "Downloads", "Music", "Pictures", "Video
 def system_program(name):
     """How to start one of the system's programs (reg, regedit, regsvr32) so that it works
     on the registry view and folders the product sees: the 32-bit one of SysWOW64 where the
-    32-bit product runs on 64-bit Windows. Elsewhere by its full path: a bare name makes
+    32-bit product runs on 64-bit Windows. Always by its full path: a bare name makes
     Wine start start.exe first to look for it, a second process each time (half the CPU
     of a registry query)."""
     if wine_mode() == "wow64":
         return "C:\\windows\\syswow64\\" + name + ".exe"
     folder = "C:\\windows\\" if name.lower() == "regedit" else "C:\\windows\\system32\\"
     return folder + name + ".exe"
-
-
-def _by_path(name):
-    """A program of the system folder the prefix's own loader runs, by its full path where
-    that folder is plain (see system_program); in the WOW64 mode by name, as there the
-    loader picks the folder."""
-    return name if wine_mode() == "wow64" else system_program(name)
 
 
 def to_windows_path(path):
@@ -150,7 +143,7 @@ class Prefix:
             return
         output = os.path.join(self.root, "keeper.out")
         with open(output, "wb") as out:
-            self._keeper = subprocess.Popen(["wine", _by_path("cmd"), "/k", "echo", "booted"],
+            self._keeper = subprocess.Popen(["wine", system_program("cmd"), "/k", "echo", "booted"],
                                             env=self.env(), cwd=self.root,
                                             stdin=subprocess.PIPE, stdout=out,
                                             stderr=subprocess.STDOUT)
@@ -163,9 +156,9 @@ class Prefix:
         # The first window of a prefix starts its desktop process (explorer.exe), which
         # would otherwise hold the output of whatever program made that window. rundll32
         # makes a hidden window before it finds there is nothing to call.
-        subprocess.run(["wine", _by_path("rundll32"), "user32.dll,NoSuchEntry"], env=self.env(),
-                       cwd=self.root, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=60)
+        subprocess.run(["wine", system_program("rundll32"), "user32.dll,NoSuchEntry"],
+                       env=self.env(), cwd=self.root, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
 
     def _let_go(self):
         """Ends the waiting cmd.exe; the system processes then end with the last program."""
@@ -297,7 +290,7 @@ class Prefix:
 
     def short_path(self, windows_path):
         """The short (8.3) form the system gives an existing path (GetShortPathName)."""
-        out = self.run([_by_path("winepath"), "-s", windows_path], check=True)
+        out = self.run([system_program("winepath"), "-s", windows_path], check=True)
         return out.stdout.decode("utf-8").strip()
 
     def c_path(self, *parts):
