@@ -41,7 +41,8 @@ class Display:
         # Taken in this process over XCB: a third of the CPU of a program started for it.
         from PIL import ImageGrab
         os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
-        ImageGrab.grab(xdisplay=self.name).save(path)
+        # Saved with light compression: half the CPU of the default, a fifth larger.
+        ImageGrab.grab(xdisplay=self.name).save(path, compress_level=1)
         return path
 
     def close(self):
