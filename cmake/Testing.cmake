@@ -99,6 +99,16 @@ function(ortk_host_test)
   # The sanitizers watch the code under test, which the library brings; the test code
   # itself is built plainly, as its assertion macros made it the slowest part to compile.
   target_compile_options(${T_NAME} PRIVATE -O0 -fno-sanitize=all)
+  # GoogleTest's header parsed once for all host test programs, as for the Wine tests.
+  if(NOT TARGET host_test_headers)
+    file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/host_test_headers.cpp CONTENT "")
+    add_library(host_test_headers OBJECT ${CMAKE_BINARY_DIR}/host_test_headers.cpp)
+    target_link_libraries(host_test_headers PRIVATE GTest::gtest)
+    target_compile_options(host_test_headers PRIVATE -O0 -fno-sanitize=all)
+    target_precompile_headers(host_test_headers PRIVATE
+      <gtest/gtest.h> <optional> <string> <vector>)
+  endif()
+  target_precompile_headers(${T_NAME} REUSE_FROM host_test_headers)
   add_test(NAME ${T_NAME}
            COMMAND ${T_NAME} --gtest_output=xml:${ORTK_RESULTS}/${T_NAME}.xml)
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 120
