@@ -10,8 +10,9 @@
 # make bench  - the set-up beside an NSIS installer of the same job (tools/bench; not in check).
 BUILD ?= build
 JOBS  ?= 2
-# The Wine tests mostly wait for windows and processes: several at a time per core.
-WINE_JOBS ?= 12
+# The Wine tests mostly wait for windows and processes: several at a time per core. At 12
+# the longest runs, which mostly wait, held most places and left the two cores a tenth idle.
+WINE_JOBS ?= 18
 PYTHON := /usr/bin/python3
 # Configures a build folder: new ones with Ninja (quicker than make on two cores), folders
 # made before keep the generator they were made with.
