@@ -18,11 +18,11 @@ USER_FOLDERS = ["Desktop", "Documents", "Downloads", "Music", "Pictures", "Video
 
 
 def system_program(name):
-    """How to start one of the system's programs (reg, regedit, regsvr32) so that it works
-    on the registry view and folders the product sees: the 32-bit one of SysWOW64 where the
-    32-bit product runs on 64-bit Windows. Always by its full path: a bare name makes
-    Wine start start.exe first to look for it, a second process each time (half the CPU
-    of a registry query)."""
+    """How to start one of the system's programs (reg, regedit, regsvr32, the prefix's own
+    cmd and rundll32) so that it works on the registry view and folders the product sees:
+    the 32-bit one of SysWOW64 where the 32-bit product runs on 64-bit Windows. Always by
+    its full path: a bare name makes Wine start start.exe first to look for it, a second
+    process each time (half the CPU of a registry query)."""
     if wine_mode() == "wow64":
         return "C:\\windows\\syswow64\\" + name + ".exe"
     folder = "C:\\windows\\" if name.lower() == "regedit" else "C:\\windows\\system32\\"
@@ -274,7 +274,7 @@ class Prefix:
                     "hkey_local_machine\\software\\wine\\") else own
             section.append(line)
         for body, command in ((own, [system_program("regedit"), "/s"]),
-                              (native, ["reg", "import"])):
+                              (native, [system_program("reg"), "import"])):
             if not any(line.strip() for line in body):
                 continue
             fd, path = tempfile.mkstemp(suffix=".reg", dir=self.root)
