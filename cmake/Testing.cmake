@@ -97,14 +97,8 @@ function(ortk_host_test)
   # itself is built plainly, as its assertion macros made it the slowest part to compile.
   target_compile_options(${T_NAME} PRIVATE -O0 -fno-sanitize=all)
   # GoogleTest's header parsed once for all host test programs, as for the Wine tests.
-  if(NOT TARGET host_test_headers)
-    file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/host_test_headers.cpp CONTENT "")
-    add_library(host_test_headers OBJECT ${CMAKE_BINARY_DIR}/host_test_headers.cpp)
-    target_link_libraries(host_test_headers PRIVATE GTest::gtest)
-    target_compile_options(host_test_headers PRIVATE -O0 -fno-sanitize=all)
-    target_precompile_headers(host_test_headers PRIVATE
-      <gtest/gtest.h> <optional> <string> <vector>)
-  endif()
+  ortk_precompiled_headers(host_test_headers LIBS GTest::gtest OPTIONS -O0 -fno-sanitize=all
+    HEADERS <gtest/gtest.h> <optional> <string> <vector>)
   target_precompile_headers(${T_NAME} REUSE_FROM host_test_headers)
   add_test(NAME ${T_NAME}
            COMMAND ${T_NAME} --gtest_output=xml:${ORTK_RESULTS}/${T_NAME}.xml)
@@ -130,15 +124,9 @@ function(ortk_wine_test)
     # <windows.h> and GoogleTest parsed once for all test programs: parsing them was most
     # of each test file's compile time. The header must come first in every test file,
     # so it also brings GoogleTest's Notification.
-    if(NOT TARGET wine_test_headers)
-      file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/wine_test_headers.cpp CONTENT "")
-      add_library(wine_test_headers OBJECT ${CMAKE_BINARY_DIR}/wine_test_headers.cpp)
-      target_link_libraries(wine_test_headers PRIVATE ortk GTest::gtest)
-      target_compile_options(wine_test_headers PRIVATE -O0)
-      target_precompile_headers(wine_test_headers PRIVATE
-        ${CMAKE_SOURCE_DIR}/tests/support/gtest_notification.h
-        <windows.h> <gtest/gtest.h> <string> <vector>)
-    endif()
+    ortk_precompiled_headers(wine_test_headers LIBS ortk GTest::gtest OPTIONS -O0
+      HEADERS ${CMAKE_SOURCE_DIR}/tests/support/gtest_notification.h
+              <windows.h> <gtest/gtest.h> <string> <vector>)
     target_precompile_headers(${T_NAME} REUSE_FROM wine_test_headers)
     if(T_DEPENDS)
       add_dependencies(${T_NAME} ${T_DEPENDS})
